@@ -1,0 +1,30 @@
+// Output conversions: one value into the record buffer at its current
+// position. Numbers are turned into digits by the run-time's own decimal
+// digit algorithm, never by the C library.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "textio/record_buffer.h"
+
+namespace textio {
+
+// Iw.m
+void edit_integer(RecordBuffer& out, int64_t value, int32_t w, int32_t m);
+// Fw.d of a 4-byte (is_double false) or 8-byte real.
+void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d);
+// Ew.d with e exponent digits (0 means 2).
+void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,
+                   int32_t e);
+// A or Aw (w == 0: the item's own length).
+void edit_character(RecordBuffer& out, std::string_view value, int32_t w);
+
+// List-directed layout of one item (the record's leading blank and the
+// blank between character items are the statement's business).
+void list_integer(RecordBuffer& out, int64_t value);
+void list_real(RecordBuffer& out, float value);
+void list_double(RecordBuffer& out, double value);
+void list_logical(RecordBuffer& out, bool value);
+
+}  // namespace textio
