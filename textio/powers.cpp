@@ -37,7 +37,7 @@ Real real_power(Real base, int32_t exponent) {
     square = static_cast<Real>(static_cast<double>(square) * static_cast<double>(square));
   }
   const double product = static_cast<double>(result) * static_cast<double>(square);
-  if (exponent < 0) return static_cast<Real>(1.0 / static_cast<double>(static_cast<Real>(product)));
+  if (exponent < 0) return static_cast<Real>(1.0 / product);
   return static_cast<Real>(product);
 }
 
