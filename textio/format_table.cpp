@@ -360,9 +360,10 @@ FormatTable compile_format(std::string_view text) {
 }
 
 std::string_view literal_text(const FormatTable& table, size_t index) {
-  if (index >= table.entries.size() || code_of(table.entries[index]) != kDescLiteral) return {};
+  const std::string_view none("", 0);  // empty, but never a null pointer
+  if (index >= table.entries.size() || code_of(table.entries[index]) != kDescLiteral) return none;
   const size_t length = static_cast<size_t>(table.entries[index][2]);
-  if (length == 0 || index + span_of(table.entries[index]) > table.entries.size()) return {};
+  if (length == 0 || index + span_of(table.entries[index]) > table.entries.size()) return none;
   return {reinterpret_cast<const char*>(table.entries[index + 1].data()), length};
 }
 
