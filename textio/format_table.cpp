@@ -380,7 +380,7 @@ void FormatWalker::prepare(const FormatTable& table) {
   }
   if (i >= entries.size() || depth != 0) fail(kErrorInFormatString);
   const int64_t target = static_cast<int64_t>(i) + entries[i][4];
-  if (target < 1 || target >= static_cast<int64_t>(i)) fail(kErrorInFormatString);
+  if (target < 1 || target > static_cast<int64_t>(i)) fail(kErrorInFormatString);
 
   table_ = &table;
   current_ = 1;

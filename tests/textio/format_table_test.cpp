@@ -311,6 +311,16 @@ TEST(FormatWalkerTest, RepeatsGroupsAndReversion) {
   EXPECT_EQ(walk("(A,A5,I3.2,E12.4E3)", 4), (Log{"A", "A5", "I3.2", "E12.4E3"}));
 }
 
+TEST(FormatWalkerTest, EmptyFormatWritesOnlyTheRecordEnd) {
+  EXPECT_EQ(walk("()", 0), Log{});
+  try {
+    walk("()", 1);
+    FAIL() << "no failure";
+  } catch (const IoFailure& failure) {
+    EXPECT_EQ(failure.code, kErrorInFormatString);
+  }
+}
+
 TEST(FormatWalkerTest, WalkerIsReusedAcrossStatements) {
   const FormatTable table = compile_format("(I1,(2I2))");
   FormatWalker walker;
