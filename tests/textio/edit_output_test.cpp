@@ -222,12 +222,23 @@ TEST(EditOutputTest, ListDirectedReals) {
   check_rows(rows, std::size(rows));
 }
 
-TEST(EditOutputTest, LoadsRecordOfTheWorkedExample) {
+TEST(EditOutputTest, ResultFileRecordsOfTheWorkedExamples) {
   RecordBuffer out;
   out.put(' ');
   list_real(out, float_of(0x3F5DB3D0));  // 0.866025
   list_real(out, -0.5f);
   EXPECT_EQ(out.text(), "   .866025 -.500000");
+
+  RecordBuffer semimatrix;
+  semimatrix.put(' ');
+  for (float v : {0.0f, 0.25f, 0.0f, 0.5f, 0.75f, 0.0f}) list_real(semimatrix, v);
+  EXPECT_EQ(semimatrix.text(), "   .000000  .250000  .000000  .500000  .750000  .000000");
+
+  RecordBuffer sizes;
+  sizes.put(' ');
+  list_integer(sizes, 5);
+  list_integer(sizes, 3);
+  EXPECT_EQ(sizes.text(), "   5  3");
 }
 
 std::string integer_field(int64_t value, int32_t w, int32_t m) {
