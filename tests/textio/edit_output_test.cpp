@@ -336,7 +336,10 @@ bool parse_number(std::string_view text, double& value) {
     }
     scale += minus ? -exponent : exponent;
   }
-  value = (negative ? -mantissa : mantissa) * std::pow(10.0, scale);
+  // Dividing by an exact power of ten keeps ".100000" at exactly 0.1.
+  const double magnitude =
+      scale < 0 ? mantissa / std::pow(10.0, -scale) : mantissa * std::pow(10.0, scale);
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
