@@ -293,6 +293,14 @@ class FormatCompiler {
     groups_.pop_back();
     auto& entries = table_.entries;
     const size_t inner = group.entry + 1;
+    if (inner == entries.size()) {
+      // An empty group does nothing however often it repeats: drop it, so
+      // that no walk spins through its repeats.
+      entries.pop_back();
+      if (groups_.empty()) reversion_ = group.entry;
+      item_done();
+      return;
+    }
     const bool single = inner < entries.size() && code_of(entries[inner]) != kDescGroupOpen &&
                         span_of(entries[inner]) == entries.size() - inner;
     if (single) {

@@ -151,6 +151,11 @@ TEST(FormatTableTest, SingleDescriptorGroupsFlatten) {
   EXPECT_EQ(compile_format("(2(3X))").entries[1], (FormatEntry{kDescX, 0, 3, 3, 2}));
   EXPECT_EQ(compile_format("(2('AB'),I1)").entries[1][4], 2);
   EXPECT_EQ(failure_code("(2000000(2000000I4))"), kIllegalRepeatCount);
+  // Empty groups are dropped.
+  const FormatTable dropped = compile_format("(I1,1111111112(3(())),I2)");
+  ASSERT_EQ(dropped.entries.size(), 4u);
+  EXPECT_EQ(dropped.entries[2][0], kDescI);
+  EXPECT_EQ(dropped.entries[3][4], -1);  // reversion where the group stood
 }
 
 TEST(FormatTableTest, Errors) {
@@ -313,6 +318,7 @@ TEST(FormatWalkerTest, RepeatsGroupsAndReversion) {
 
 TEST(FormatWalkerTest, EmptyFormatWritesOnlyTheRecordEnd) {
   EXPECT_EQ(walk("()", 0), Log{});
+  EXPECT_EQ(walk("(1111111112 ())", 0), Log{});
   try {
     walk("()", 1);
     FAIL() << "no failure";
