@@ -69,8 +69,7 @@ float correlation(const Sums& s, float used_pairs) {
 
 bool pair_has_missing(const DataSet& d, int64_t k, int64_t l, int64_t i, int64_t j) {
   const Matrix<float>& x = d.data_matrix;
-  return x(i, k) == kMissing || x(j, k) == kMissing || x(i, l) == kMissing ||
-         x(j, l) == kMissing;
+  return x(i, k) == kMissing || x(j, k) == kMissing || x(i, l) == kMissing || x(j, l) == kMissing;
 }
 
 // Mean of the comparable scores of one work array, over the pairs of objects
@@ -119,7 +118,8 @@ float difference_score(const DataSet& d, int32_t v, int64_t i, int64_t j, int32_
         if (d.variable_type(v) == kRankedDoubleZero) {
           s = f32(distance(a, b) / range);
         } else {
-          s = a == b ? 0.0f : tie_corrected_score(a, b, d.tie_count(i, v), d.tie_count(j, v), range);
+          s = a == b ? 0.0f
+                     : tie_corrected_score(a, b, d.tie_count(i, v), d.tie_count(j, v), range);
         }
       }
       if (signed_score && b > a && s != kNotComparable) s = -s;

@@ -15,8 +15,8 @@ struct DataSet {
   Vector<int32_t> variable_type;
   Vector<float> variable_range;  // divisor of the difference scores
   Vector<float> variable_min;
-  Vector<float> period;        // circumference of circular variables
-  Matrix<int32_t> tie_count;   // (n, m); tie-group size of a ranked value
+  Vector<float> period;       // circumference of circular variables
+  Matrix<int32_t> tie_count;  // (n, m); tie-group size of a ranked value
 };
 
 // Variable type codes.

@@ -107,8 +107,8 @@ void run_analysis() {
     textio::fatal_data_error(*unrankable);
   }
   rank_variables(data);
-  association_matrices(data, pair_count, correlations, distances,
-                       Vector<float>(first_differences), Vector<float>(second_differences));
+  association_matrices(data, pair_count, correlations, distances, Vector<float>(first_differences),
+                       Vector<float>(second_differences));
   list_matrices(variable_count, correlations, distances);
   deallocate_group(group1);
 

@@ -28,8 +28,8 @@ struct Rotation {
 // Each value is computed from the stored one before it.
 Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
   const float x = f32(0.5 * (static_cast<double>(a_ll) - a_mm));
-  float y = f32(-static_cast<double>(a_lm) /
-                std::sqrt(static_cast<double>(square(a_lm)) + square(x)));
+  float y =
+      f32(-static_cast<double>(a_lm) / std::sqrt(static_cast<double>(square(a_lm)) + square(x)));
   if (x < 0.0f) y = -y;
   Rotation r;
   r.sinx = f32(y / std::sqrt(2.0 * (1.0 + std::sqrt(1.0 - square(y)))));
@@ -49,13 +49,15 @@ void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Vector<float> v) {
     if (i != l && i != m) {
       const int64_t il = pair_position(i, l);
       const int64_t im = pair_position(i, m);
-      const float t = f32(static_cast<double>(a(il)) * r.cosx - static_cast<double>(a(im)) * r.sinx);
+      const float t =
+          f32(static_cast<double>(a(il)) * r.cosx - static_cast<double>(a(im)) * r.sinx);
       a(im) = f32(static_cast<double>(a(il)) * r.sinx + static_cast<double>(a(im)) * r.cosx);
       a(il) = t;
     }
     const int64_t ilr = (l - 1) * n + i;
     const int64_t imr = (m - 1) * n + i;
-    const float t = f32(static_cast<double>(v(ilr)) * r.cosx - static_cast<double>(v(imr)) * r.sinx);
+    const float t =
+        f32(static_cast<double>(v(ilr)) * r.cosx - static_cast<double>(v(imr)) * r.sinx);
     v(imr) = f32(static_cast<double>(v(ilr)) * r.sinx + static_cast<double>(v(imr)) * r.cosx);
     v(ilr) = t;
   }

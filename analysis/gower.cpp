@@ -45,9 +45,9 @@ float gower_score(const DataSet& d, int32_t k, int64_t i, int64_t j) {
       [[fallthrough]];
     case kRankedTies:
       if (a == b) return 0.0f;
-      return f32((distance(a, b) - tie_correction(d.tie_count(i, k)) -
-                  tie_correction(d.tie_count(j, k))) /
-                 range);
+      return f32(
+          (distance(a, b) - tie_correction(d.tie_count(i, k)) - tie_correction(d.tie_count(j, k))) /
+          range);
     case kCircular:
       return circular_score(a, b, d.period(k));
     case kRanked:
@@ -88,7 +88,8 @@ void gower_dissimilarities(const DataSet& d, int64_t triangle_size, GowerArrays 
     }
     const float mean_score = f32(score_sum / static_cast<double>(f32(scored_pairs)));
     for (int64_t p = 1; p <= triangle_size; ++p) {
-      if (g.mean_flag(p) == 1) g.semimatrix(p) = f32(static_cast<double>(g.semimatrix(p)) + mean_score);
+      if (g.mean_flag(p) == 1)
+        g.semimatrix(p) = f32(static_cast<double>(g.semimatrix(p)) + mean_score);
     }
   }
   for (int64_t p = 1; p <= triangle_size; ++p) {

@@ -106,8 +106,7 @@ TEST(AssociationMatrices, SingleVariableHasOnlyItsDiagonal) {
 TEST(AssociationMatrices, MissingValueRemovesOnlyThePairsOfItsVariable) {
   // Object 4 is missing in variable 1: pairs with object 4 leave (1,2) and
   // (1,3) but not (2,3).
-  DataBuilder b({kInterval, kInterval, kInterval},
-                {{0, 1, 2, -1}, {0, 1, 2, 9}, {0, 1, 2, 9}});
+  DataBuilder b({kInterval, kInterval, kInterval}, {{0, 1, 2, -1}, {0, 1, 2, 9}, {0, 1, 2, 9}});
   const Result r = analyse(b);
   EXPECT_FLOAT_EQ(r.r(1, 2), 1.0f);
   EXPECT_FLOAT_EQ(r.r(1, 3), 1.0f);
@@ -127,10 +126,9 @@ TEST(AssociationMatrices, DegenerateCasesGiveNotANumber) {
 
 TEST(DifferenceScore, CircularTakesTheShorterWayAround) {
   DataBuilder b({kCircular, kCircularDoubleZero}, {{10, 350, 180}, {0, 90, 0}}, {360, 360});
-  EXPECT_THAT(scores(b, 1, kInterval),
-              ::testing::ElementsAre(static_cast<float>(2.0 * 20 / 360),
-                                     static_cast<float>(2.0 * 170 / 360),
-                                     static_cast<float>(2.0 * 170 / 360)));
+  EXPECT_THAT(scores(b, 1, kInterval), ::testing::ElementsAre(static_cast<float>(2.0 * 20 / 360),
+                                                              static_cast<float>(2.0 * 170 / 360),
+                                                              static_cast<float>(2.0 * 170 / 360)));
   // 0 with a positive value is not comparable; two zeros score 0.
   EXPECT_THAT(scores(b, 2, kInterval), ::testing::ElementsAre(5.0f, 0.0f, 5.0f));
 }
@@ -141,8 +139,7 @@ TEST(DifferenceScore, TieCorrectedScoresCarryTheSignOfTheFirstObject) {
   // Ranks 3.5 1 3.5 2, ties 2 1 2 1, range 2.
   EXPECT_THAT(scores(b, 1, kInterval),
               ::testing::ElementsAre(1.0f, 0.0f, 0.5f, -1.0f, -0.5f, 0.5f));
-  EXPECT_THAT(scores(b, 1, kMismatch),
-              ::testing::ElementsAre(1.0f, 0.0f, 0.5f, 1.0f, 0.5f, 0.5f));
+  EXPECT_THAT(scores(b, 1, kMismatch), ::testing::ElementsAre(1.0f, 0.0f, 0.5f, 1.0f, 0.5f, 0.5f));
 }
 
 TEST(DifferenceScore, DoubleZeroTypesSetTheFlag) {

@@ -20,10 +20,10 @@ std::vector<float> semimatrix(DataBuilder& b) {
   const int64_t size = packed_size(n);
   std::vector<float> semi(size, -3.0f);
   std::vector<int32_t> missing(size, 7), flags(size, 0);
-  gower_dissimilarities(b.data(), size,
-                        GowerArrays{Vector<float>(semi.data(), size),
-                                    Vector<int32_t>(missing.data(), size),
-                                    Vector<int32_t>(flags.data(), size)});
+  gower_dissimilarities(
+      b.data(), size,
+      GowerArrays{Vector<float>(semi.data(), size), Vector<int32_t>(missing.data(), size),
+                  Vector<int32_t>(flags.data(), size)});
   return semi;
 }
 

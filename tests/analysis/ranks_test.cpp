@@ -114,7 +114,8 @@ TEST(FindUnrankableValue, RefusesNaNInfinityAndValuesAbove1E31) {
   }
   {
     DataBuilder b({kRanked}, {{1, nan}});
-    EXPECT_EQ(find_unrankable_value(b.data()).value().substr(0, 28), "Value NaN of object 2 cannot");
+    EXPECT_EQ(find_unrankable_value(b.data()).value().substr(0, 28),
+              "Value NaN of object 2 cannot");
   }
   {
     DataBuilder b({kRankedDoubleZero}, {{2e31f}});

@@ -75,8 +75,8 @@ struct Outcome {
 
 Outcome run_program(const std::map<std::string, std::string>& inputs, const std::string& answers,
                     const std::string& name) {
-  const fs::path work = fs::temp_directory_path() / ("tova_golden_" + name + "_" +
-                                                     std::to_string(::getpid()));
+  const fs::path work =
+      fs::temp_directory_path() / ("tova_golden_" + name + "_" + std::to_string(::getpid()));
   fs::remove_all(work);
   fs::create_directories(work / "run");
   for (const auto& [file, bytes] : inputs) write_file(work / "run" / file, bytes);
@@ -155,8 +155,8 @@ TEST_P(WholeRun, MatchesGoldenFiles) {
 #endif
   ASSERT_TRUE(fs::exists(kProgram)) << kProgram;
   const fs::path folder = kSource / "tests" / "golden" / GetParam();
-  const Outcome out = run_program(files_in(folder / "input"), read_file(folder / "answers.txt"),
-                                  GetParam());
+  const Outcome out =
+      run_program(files_in(folder / "input"), read_file(folder / "answers.txt"), GetParam());
   check_case(folder / "expected", out, {});
 }
 
@@ -176,8 +176,7 @@ TEST(ExampleDataSet, MatchesItsExpectedOutputs) {
   ASSERT_TRUE(fs::exists(kProgram)) << kProgram;
   const fs::path examples = kSource / "examples";
   const std::string data = "meadow_survey.dat";
-  const Outcome out =
-      run_program({{data, read_file(examples / data)}}, data + "\n1\n", "example");
+  const Outcome out = run_program({{data, read_file(examples / data)}}, data + "\n1\n", "example");
   check_case(examples / "expected", out, {"LOADS.TXT", "MATRIX.DIS"});
 }
 
