@@ -13,7 +13,7 @@
 #include "analysis/eigen.h"
 #include "analysis/gower.h"
 #include "analysis/listings.h"
-#include "analysis/ordination.h"
+#include "analysis/report.h"
 #include "analysis/precision.h"
 #include "analysis/ranks.h"
 #include "analysis/result_files.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "analysis/arrays.h"
-#include "analysis/ordination.h"
+#include "analysis/report.h"
 
 namespace tova {
 

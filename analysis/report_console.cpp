@@ -1,5 +1,5 @@
 // The eigenvalue report on the console.
-#include "analysis/ordination.h"
+#include "analysis/report.h"
 #include "textio/statement.h"
 
 namespace tova {

@@ -1,6 +1,6 @@
 // Eigenvalue bookkeeping and loadings. Floats stored, double evaluated,
 // rounded at each store (precision.h; built with -ffp-contract=off).
-#include "analysis/ordination.h"
+#include "analysis/report.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "analysis/ordination.h"
+#include "analysis/report.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
