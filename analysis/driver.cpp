@@ -13,9 +13,9 @@
 #include "analysis/eigen.h"
 #include "analysis/gower.h"
 #include "analysis/listings.h"
-#include "analysis/report.h"
 #include "analysis/precision.h"
 #include "analysis/ranks.h"
+#include "analysis/report.h"
 #include "analysis/result_files.h"
 #include "textio/allocate.h"
 #include "textio/io_api.h"
@@ -69,7 +69,7 @@ void run_analysis() {
   const float pair_count = f32(static_cast<double>(object_pairs));
   const int64_t triangle_size = object_pairs + n;
 
-  WriteStatement{kConsole};
+  WriteStatement{kConsole};  // no items: a record holding one blank
   WriteStatement(kConsole).character("  ").character(title);
   WriteStatement{kConsole};
 

@@ -16,7 +16,7 @@ using textio::WriteStatement;
 
 template <class Value>
 void list_one(std::string_view title, int32_t n, const FormatTable& row_format, Value value) {
-  WriteStatement{kConsole};
+  WriteStatement{kConsole};  // no items: a record holding one blank
   WriteStatement(kConsole).character(title);
   WriteStatement{kConsole};
   for (int64_t i = 1; i <= n; ++i) {

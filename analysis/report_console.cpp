@@ -16,7 +16,7 @@ void ordination_report(int32_t order, const Ordination& r) {
   static const FormatTable k9 = compile_format("(/3X,'EIGENVALUES AS PERCENT'/(5F12.2))");
   static const FormatTable k12 = compile_format("(///3X,'COMPONENT CORRELATIONS '//)");
 
-  WriteStatement{kConsole};
+  WriteStatement{kConsole};  // no items: a record holding one blank
   WriteStatement(kConsole, &k7).integer(r.positive_count).real(r.positive_sum);
   {
     WriteStatement eigenvalues(kConsole, &k8);
