@@ -40,7 +40,7 @@ Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
   return r;
 }
 
-void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Vector<float> v) {
+void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Matrix<float> v) {
   const int64_t ll = packed_position(l, l);
   const int64_t mm = packed_position(m, m);
   const int64_t lm = packed_position(l, m);
@@ -54,12 +54,11 @@ void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Vector<float> v) {
       a(im) = f32(static_cast<double>(a(il)) * r.sinx + static_cast<double>(a(im)) * r.cosx);
       a(il) = t;
     }
-    const int64_t ilr = (l - 1) * n + i;
-    const int64_t imr = (m - 1) * n + i;
-    const float t =
-        f32(static_cast<double>(v(ilr)) * r.cosx - static_cast<double>(v(imr)) * r.sinx);
-    v(imr) = f32(static_cast<double>(v(ilr)) * r.sinx + static_cast<double>(v(imr)) * r.cosx);
-    v(ilr) = t;
+    float& v_il = v(i, l);
+    float& v_im = v(i, m);
+    const float t = f32(static_cast<double>(v_il) * r.cosx - static_cast<double>(v_im) * r.sinx);
+    v_im = f32(static_cast<double>(v_il) * r.sinx + static_cast<double>(v_im) * r.cosx);
+    v_il = t;
   }
   const double a_ll = a(ll);
   const double a_mm = a(mm);
@@ -76,24 +75,26 @@ void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Vector<float> v) {
 
 // Descending order, the eigenvectors moved along. Equal values are never
 // exchanged with each other.
-void sort_descending(int64_t n, Vector<float> a, Vector<float> v) {
+void sort_descending(int64_t n, Vector<float> a, Matrix<float> v) {
   for (int64_t i = 1; i <= n; ++i) {
     for (int64_t j = i; j <= n; ++j) {
       const int64_t ii = packed_position(i, i);
       const int64_t jj = packed_position(j, j);
       if (!(a(ii) < a(jj))) continue;
       std::swap(a(ii), a(jj));
-      for (int64_t k = 1; k <= n; ++k) std::swap(v((i - 1) * n + k), v((j - 1) * n + k));
+      for (int64_t k = 1; k <= n; ++k) std::swap(v(k, i), v(k, j));
     }
   }
 }
 
 }  // namespace
 
-void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> v, EigenProgress& progress) {
+void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenProgress& progress) {
   const int64_t n = order;
+  // Column j of `vectors` is eigenvector j.
+  const Matrix<float> v(vectors.data(), n, n);
   for (int64_t j = 1; j <= n; ++j) {
-    for (int64_t i = 1; i <= n; ++i) v(i + (j - 1) * n) = i == j ? 1.0f : 0.0f;
+    for (int64_t i = 1; i <= n; ++i) v(i, j) = i == j ? 1.0f : 0.0f;
   }
   float offdiag_sum = 0.0f;
   for (int64_t i = 1; i <= n; ++i) {

@@ -30,10 +30,11 @@ void positive_components(int32_t order, Ordination& r) {
   for (int64_t i = 1; i <= r.positive_count; ++i) {
     r.percentages(i) = f32(static_cast<double>(r.eigenvalues(i)) * 100.0 / r.positive_sum);
   }
+  const Matrix<float> loadings(r.vectors.data(), n, n);
   for (int64_t j = 1; j <= r.positive_count; ++j) {
     const double root = std::sqrt(static_cast<double>(r.eigenvalues(j)));
     for (int64_t i = 1; i <= n; ++i) {
-      float& v = r.vectors(i + (j - 1) * n);
+      float& v = loadings(i, j);
       v = f32(v * root);
     }
   }

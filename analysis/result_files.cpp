@@ -24,9 +24,11 @@ void write_loads(std::string_view data_title, int32_t n, Ordination& r) {
   WriteStatement(unit(kLoadsUnit)).character(" PCA loadings from  ").character(data_title);
   if (r.positive_count > kShownComponents) r.positive_count = kShownComponents;
   WriteStatement(unit(kLoadsUnit)).integer(n).integer(r.positive_count);
+  // Loading of variable i on component j: row i, column j.
+  const Matrix<float> loadings(r.vectors.data(), n, n);
   for (int64_t i = 1; i <= n; ++i) {
     for (int64_t j = 1; j <= r.positive_count; ++j) {
-      r.percentages(j) = r.vectors(i + (j - 1) * n);
+      r.percentages(j) = loadings(i, j);
     }
     {
       WriteStatement row(unit(kLoadsUnit));
