@@ -10,9 +10,9 @@ TEST(FormatHex8, EightLowerCaseDigitsZeroFilled) {
     uint32_t value;
     const char* text;
   };
-  for (const Case& c : {Case{0, "00000000"}, Case{65536, "00010000"}, Case{0xABCDEF, "00abcdef"},
-                        Case{0x7FFEFFFF, "7ffeffff"}, Case{0xFFFFFFFF, "ffffffff"},
-                        Case{1, "00000001"}}) {
+  for (const Case& c :
+       {Case{0, "00000000"}, Case{65536, "00010000"}, Case{0xABCDEF, "00abcdef"},
+        Case{0x7FFEFFFF, "7ffeffff"}, Case{0xFFFFFFFF, "ffffffff"}, Case{1, "00000001"}}) {
     EXPECT_EQ(format_hex8(c.value), c.text) << c.value;
   }
 }

@@ -60,9 +60,8 @@ TEST_F(ConsoleHooksTest, TheStopTextInThreeWritesShowsAsThreeLines) {
 }
 
 TEST_F(ConsoleHooksTest, WriteShowsTheLineBeforeItPumps) {
-  platform.pending.push_back({PumpEvent::dispatched, [this] {
-                                EXPECT_EQ(store().last_line(), "now");
-                              }});
+  platform.pending.push_back(
+      {PumpEvent::dispatched, [this] { EXPECT_EQ(store().last_line(), "now"); }});
   output("now\r\n");
   EXPECT_EQ(platform.trace.back(), "pump_pending");
   EXPECT_TRUE(platform.pending.empty());

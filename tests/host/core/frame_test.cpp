@@ -22,9 +22,8 @@ class Frame : public HostTest {
   }
   // The user closes the frame while a read waits (outcome recorded).
   void queue_close(std::optional<CloseOutcome>* outcome) {
-    platform.waiting.push_back({PumpEvent::dispatched, [this, outcome] {
-                                  *outcome = host.on_close();
-                                }});
+    platform.waiting.push_back(
+        {PumpEvent::dispatched, [this, outcome] { *outcome = host.on_close(); }});
   }
 };
 
@@ -33,9 +32,8 @@ TEST_F(Frame, StatesOfARun) {
   EXPECT_EQ(fresh.phase(), Phase::starting);
   fresh.begin_run();
   EXPECT_EQ(fresh.phase(), Phase::running);
-  platform.waiting.push_back({PumpEvent::dispatched, [&] {
-                                EXPECT_EQ(fresh.phase(), Phase::finished);
-                              }});
+  platform.waiting.push_back(
+      {PumpEvent::dispatched, [&] { EXPECT_EQ(fresh.phase(), Phase::finished); }});
   platform.waiting.push_back({PumpEvent::quit, nullptr});
   fresh.finish(0);
   EXPECT_EQ(fresh.phase(), Phase::ended);

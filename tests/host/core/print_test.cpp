@@ -1,6 +1,5 @@
 // Which lines a print job prints, on which pages, and how it ends.
 #include "host/core/pagination.h"
-
 #include "tests/host/core/support/host_fixture.h"
 
 namespace tova::host::testing {

@@ -1,7 +1,6 @@
 // The saved text file's bytes, Save and Save As, and the failures that keep
 // the text unsaved.
 #include "host/core/save_format.h"
-
 #include "tests/host/core/support/host_fixture.h"
 
 namespace tova::host::testing {

@@ -41,9 +41,9 @@ TEST_F(ServicesTest, OnlyOneGraphicsWindowEver) {
   int32_t width = 200, height = 100, mode = 3;
   EXPECT_EQ(services().open_graphics_window(&width, &height, "Plot", &mode, nullptr), 1);
   int32_t other_width = 0, other_height = 0, other_mode = 5;
-  EXPECT_EQ(services().open_graphics_window(&other_width, &other_height, "Again", &other_mode,
-                                            nullptr),
-            0);
+  EXPECT_EQ(
+      services().open_graphics_window(&other_width, &other_height, "Again", &other_mode, nullptr),
+      0);
   EXPECT_EQ(other_width, 0);  // nothing changed
   EXPECT_EQ(services().map_mode(), 3);
   EXPECT_EQ(platform.calls("create_graphics").size(), 1u);

@@ -212,8 +212,8 @@ TEST_F(View, OutputFarBelowTheViewScrollsToTheBottomFirst) {
 TEST_F(View, FocusCreatesAndDestroysTheCaret) {
   io().on_focus(true);
   io().on_focus(false);
-  EXPECT_EQ(platform.trace, (Lines{"create_caret 8x16", "caret 0,0", "show_caret", "hide_caret",
-                                   "destroy_caret"}));
+  EXPECT_EQ(platform.trace,
+            (Lines{"create_caret 8x16", "caret 0,0", "show_caret", "hide_caret", "destroy_caret"}));
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ std::string name(Window window) {
   return "?";
 }
 
-std::string bar_name(ScrollBar bar) { return bar == ScrollBar::vertical ? "v" : "h"; }
+std::string bar_name(ScrollBar bar) {
+  return bar == ScrollBar::vertical ? "v" : "h";
+}
 
 std::string rect_text(const PixelRect& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
@@ -40,11 +42,15 @@ std::vector<std::string> FakePlatform::calls(const std::string& prefix) const {
 void FakePlatform::invalidate(Window window, const PixelRect& rect) {
   record("invalidate " + name(window) + " " + rect_text(rect));
 }
-void FakePlatform::invalidate_all(Window window) { record("invalidate_all " + name(window)); }
+void FakePlatform::invalidate_all(Window window) {
+  record("invalidate_all " + name(window));
+}
 void FakePlatform::scroll_view(int64_t columns, int64_t rows) {
   record("scroll " + std::to_string(columns) + "," + std::to_string(rows));
 }
-void FakePlatform::update_now() { record("update_now"); }
+void FakePlatform::update_now() {
+  record("update_now");
+}
 void FakePlatform::draw_text_now(int32_t x, int32_t y, std::string_view text) {
   record("draw " + std::to_string(x) + "," + std::to_string(y) + " " + std::string(text));
 }
@@ -59,9 +65,15 @@ void FakePlatform::set_scroll_position(ScrollBar bar, int64_t position) {
 void FakePlatform::create_caret(int32_t width, int32_t height) {
   record("create_caret " + std::to_string(width) + "x" + std::to_string(height));
 }
-void FakePlatform::destroy_caret() { record("destroy_caret"); }
-void FakePlatform::show_caret() { record("show_caret"); }
-void FakePlatform::hide_caret() { record("hide_caret"); }
+void FakePlatform::destroy_caret() {
+  record("destroy_caret");
+}
+void FakePlatform::show_caret() {
+  record("show_caret");
+}
+void FakePlatform::hide_caret() {
+  record("hide_caret");
+}
 void FakePlatform::place_caret(int32_t x, int32_t y) {
   caret_x = x;
   caret_y = y;
@@ -71,7 +83,9 @@ void FakePlatform::enable_menu_item(int32_t command, bool enabled) {
   menu_enabled[command] = enabled;
   record(std::string(enabled ? "enable " : "gray ") + std::to_string(command));
 }
-bool FakePlatform::menu_item_checked(int32_t command) { return checked_items[command]; }
+bool FakePlatform::menu_item_checked(int32_t command) {
+  return checked_items[command];
+}
 bool FakePlatform::append_menu_item(int32_t popup, uint32_t flags, int32_t command,
                                     std::string_view text) {
   record("append_menu " + std::to_string(popup) + " " + std::to_string(flags) + " " +
@@ -100,7 +114,9 @@ bool FakePlatform::delete_menu_item(int32_t popup, int32_t position) {
   record("delete_menu " + std::to_string(popup) + " " + std::to_string(position));
   return !menu_fails;
 }
-void FakePlatform::redraw_menu_bar() { record("redraw_menu_bar"); }
+void FakePlatform::redraw_menu_bar() {
+  record("redraw_menu_bar");
+}
 
 bool FakePlatform::pump_pending() {
   record("pump_pending");
@@ -143,7 +159,9 @@ std::optional<SaveChoice> FakePlatform::choose_save_file(std::string_view initia
   return choice;
 }
 
-void FakePlatform::about_box() { record("about_box"); }
+void FakePlatform::about_box() {
+  record("about_box");
+}
 void FakePlatform::set_window_title(Window window, std::string_view title) {
   if (window == Window::io) io_title = title;
   record("title " + name(window) + " " + std::string(title));
@@ -165,7 +183,9 @@ bool FakePlatform::write_file(Handle file, std::string_view bytes) {
   return true;
 }
 
-void FakePlatform::close_file(Handle file) { record("close_file " + open_files_.at(file - 1)); }
+void FakePlatform::close_file(Handle file) {
+  record("close_file " + open_files_.at(file - 1));
+}
 
 bool FakePlatform::set_clipboard_text(std::string_view text) {
   record("set_clipboard " + std::string(text));
@@ -222,7 +242,9 @@ void FakePlatform::abort_document(Handle) {
   document_aborted = true;
   record("abort_document");
 }
-void FakePlatform::delete_printer(Handle) { record("delete_printer"); }
+void FakePlatform::delete_printer(Handle) {
+  record("delete_printer");
+}
 
 bool FakePlatform::set_timer(int32_t id, int32_t interval_ms) {
   record("set_timer " + std::to_string(id) + " " + std::to_string(interval_ms));
@@ -242,8 +264,7 @@ bool FakePlatform::arm_tick_timer(int32_t delay_ms, int32_t resolution_ms,
   return true;
 }
 
-bool FakePlatform::create_graphics_window(std::string_view title, int32_t width,
-                                          int32_t height) {
+bool FakePlatform::create_graphics_window(std::string_view title, int32_t width, int32_t height) {
   record("create_graphics " + std::string(title) + " " + std::to_string(width) + "x" +
          std::to_string(height));
   return !graphics_fails;
@@ -251,7 +272,9 @@ bool FakePlatform::create_graphics_window(std::string_view title, int32_t width,
 void FakePlatform::set_map_mode(Handle, int32_t mode) {
   record("map_mode " + std::to_string(mode));
 }
-SystemInfo FakePlatform::system_info() { return info; }
+SystemInfo FakePlatform::system_info() {
+  return info;
+}
 
 void FakePlatform::destroy_frame() {
   record("destroy_frame");

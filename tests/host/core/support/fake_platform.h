@@ -37,14 +37,14 @@ class FakePlatform : public Platform {
   // Called when wait_message finds `waiting` empty (the scripted user); may
   // push messages. Without it an empty queue throws WouldBlock.
   std::function<void(FakePlatform&)> on_idle;
-  std::deque<Answer> answers;                    // message boxes, in order
+  std::deque<Answer> answers;  // message boxes, in order
   std::deque<std::optional<SaveChoice>> save_choices;
-  std::map<std::string, std::string> files;      // written files by path
-  std::vector<std::string> uncreatable;          // paths create_file refuses
-  int writes_before_failure = -1;                // -1: writes never fail
-  std::optional<std::string> clipboard;          // nullopt: no text
+  std::map<std::string, std::string> files;  // written files by path
+  std::vector<std::string> uncreatable;      // paths create_file refuses
+  int writes_before_failure = -1;            // -1: writes never fail
+  std::optional<std::string> clipboard;      // nullopt: no text
   bool clipboard_fails = false;
-  std::optional<PrinterSetup> printer;           // nullopt: dialog cancelled
+  std::optional<PrinterSetup> printer;  // nullopt: dialog cancelled
   int pages_before_start_failure = -1;
   std::function<void(int32_t y)> on_print_line;  // e.g. press Cancel
   bool timers_fail = false;
@@ -118,8 +118,7 @@ class FakePlatform : public Platform {
   void delete_printer(Handle device) override;
   bool set_timer(int32_t id, int32_t interval_ms) override;
   void kill_timer(int32_t id) override;
-  bool arm_tick_timer(int32_t delay_ms, int32_t resolution_ms,
-                      std::atomic<int32_t>* flag) override;
+  bool arm_tick_timer(int32_t delay_ms, int32_t resolution_ms, std::atomic<int32_t>* flag) override;
   bool create_graphics_window(std::string_view title, int32_t width, int32_t height) override;
   void set_map_mode(Handle device_context, int32_t mode) override;
   SystemInfo system_info() override;
