@@ -11,7 +11,7 @@ namespace textio {
 
 class RecordBuffer {
  public:
-  RecordBuffer() { bytes_.reserve(1024); }
+  RecordBuffer() { bytes_.resize(1024); }
 
   // Writes `text` at the current position and advances; a gap left by a
   // move to the right is filled with blanks first.
