@@ -71,7 +71,11 @@ class Host {
   bool pump_until(const std::function<bool()>& condition);
 
   // --- Console hooks ------------------------------------------------------
+  // The line last ended with Enter, cut to size - 2 bytes, then CR LF; never
+  // 0 (no end of input). `size` is at least 2 (the run-time passes 256).
   int32_t read(char* buffer, int32_t size);
+  // One call is one new line: the record without its CR LF, nothing else
+  // interpreted; returns `*count` as passed.
   int32_t write(const char* buffer, int32_t* count, int32_t handle);
   void finish(int32_t exit_status);
   void poll();
