@@ -62,6 +62,9 @@ class Host {
 
   // `host_main` calls this just before the program's main routine.
   void begin_run();
+  // `host_main` calls this when it returns a failure: no window will ever
+  // post the quit message, so the hooks stop waiting for one.
+  void start_failed();
 
   // --- Message pumps ----------------------------------------------------
   void pump_pending();
