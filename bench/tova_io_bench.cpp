@@ -3,7 +3,8 @@
 // file, F9.4 listing records to /dev/null, the conversions alone (fast and
 // plain), and the Jacobi routine (fast and plain) at three orders.
 //
-//   tova_io_bench [--quick]     (--quick: smaller sizes, no Jacobi at 500)
+//   tova_io_bench [--quick] [--io | --jacobi]
+//     --quick: n = 1000 objects, no Jacobi at 500; --io / --jacobi: one half only
 #include <sys/stat.h>
 
 #include <chrono>
@@ -17,8 +18,8 @@
 
 #include "analysis/arrays.h"
 #include "analysis/eigen.h"
-#include "eigen_reference.h"
-#include "output_reference.h"
+#include "support/eigen_reference.h"
+#include "support/output_reference.h"
 #include "textio/edit_output.h"
 #include "textio/format_table.h"
 #include "textio/io_api.h"
@@ -206,14 +207,23 @@ void bench_jacobi(int32_t order, bool with_plain) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool quick = argc > 1 && std::string_view(argv[1]) == "--quick";
+  bool quick = false, io = true, jacobi = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--quick") quick = true;
+    if (arg == "--io") jacobi = false;
+    if (arg == "--jacobi") io = false;
+  }
   const size_t objects = quick ? 1000 : 4000;
   const size_t pairs = objects * (objects - 1) / 2;
-  const std::vector<float> values = dissimilarities(pairs);
-  std::printf("result files (n = %zu objects, %zu values)\n", objects, pairs);
-  bench_matrix_file(values);
-  bench_listing(std::vector<float>(values.begin(), values.begin() + pairs / 8), objects);
-  bench_conversions(std::vector<float>(values.begin(), values.begin() + pairs / 4));
+  const std::vector<float> values = dissimilarities(io ? pairs : 0);
+  if (io) {
+    std::printf("result files (n = %zu objects, %zu values)\n", objects, pairs);
+    bench_matrix_file(values);
+    bench_listing(std::vector<float>(values.begin(), values.begin() + pairs / 8), objects);
+    bench_conversions(std::vector<float>(values.begin(), values.begin() + pairs / 4));
+  }
+  if (!jacobi) return 0;
   std::printf("\nJacobi eigenanalysis          plain        fast   speed-up\n");
   for (const int32_t order : {100, 300, 500}) {
     if (quick && order == 500) continue;

@@ -22,6 +22,79 @@ const std::array<double, kMaxPower + 1>& powers_of_ten() {
   return table;
 }
 
+constexpr std::array<uint64_t, 17> kIntegerPowers = [] {
+  std::array<uint64_t, 17> t{};
+  uint64_t p = 1;
+  for (uint64_t& e : t) {
+    e = p;
+    p *= 10;
+  }
+  return t;
+}();
+
+// x / 10^k with a constant divisor per case, which the compiler turns into
+// a multiplication; a rounding step costs no hardware division.
+uint64_t divide_by_power(uint64_t x, int32_t k) {
+  switch (k) {
+    case 0:
+      return x;
+    case 1:
+      return x / 10ull;
+    case 2:
+      return x / 100ull;
+    case 3:
+      return x / 1000ull;
+    case 4:
+      return x / 10000ull;
+    case 5:
+      return x / 100000ull;
+    case 6:
+      return x / 1000000ull;
+    case 7:
+      return x / 10000000ull;
+    case 8:
+      return x / 100000000ull;
+    case 9:
+      return x / 1000000000ull;
+    case 10:
+      return x / 10000000000ull;
+    case 11:
+      return x / 100000000000ull;
+    case 12:
+      return x / 1000000000000ull;
+    case 13:
+      return x / 10000000000000ull;
+    case 14:
+      return x / 100000000000000ull;
+    case 15:
+      return x / 1000000000000000ull;
+    default:
+      return x / 10000000000000000ull;
+  }
+}
+
+// "00" .. "99".
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> t{};
+  for (int i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// Exactly four digits of x < 10000.
+void four_digits(uint32_t x, char* out) {
+  std::memcpy(out, &kDigitPairs[2 * (x / 100)], 2);
+  std::memcpy(out + 2, &kDigitPairs[2 * (x % 100)], 2);
+}
+
+// Exactly eight digits of x < 10^8.
+void eight_digits(uint32_t x, char* out) {
+  four_digits(x / 10000, out);
+  four_digits(x % 10000, out + 4);
+}
+
 uint64_t bits_of(double value) {
   uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
@@ -58,15 +131,14 @@ void increment(DecimalDigits& d, int32_t count) {
 
 }  // namespace
 
-DecimalDigits decimal_digits(double value, bool is_double) {
-  DecimalDigits d;
+PackedDigits packed_digits(double value, bool is_double) {
+  PackedDigits d;
   d.generated = is_double ? 16 : 8;
   const uint64_t bits = bits_of(value);
   d.negative = (bits >> 63) != 0;
   const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
-  const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
-  fill_zeros(d);
   if (biased == 0x7FF) {
+    const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
     d.kind = fraction != 0 ? DecimalDigits::kNaN : DecimalDigits::kInfinity;
     return d;
   }
@@ -88,7 +160,7 @@ DecimalDigits decimal_digits(double value, bool is_double) {
   }
 
   // The scaled value is M x 2^-shift with shift >= 49, so the leading
-  // digits are floor(M x 10^(n-1) / 2^shift), exactly, in 128 bits.
+  // digits are floor(M x 10^(g-1) / 2^shift), exactly, in 128 bits.
   const uint64_t scaled_bits = bits_of(scaled);
   const int32_t scaled_biased = static_cast<int32_t>((scaled_bits >> 52) & 0x7FF);
   const uint64_t mantissa = (scaled_bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
@@ -96,11 +168,56 @@ DecimalDigits decimal_digits(double value, bool is_double) {
   const uint64_t unit = is_double ? 1'000'000'000'000'000ull : 10'000'000ull;
   __extension__ using Wide = unsigned __int128;
   const Wide product = static_cast<Wide>(mantissa) * unit;
-  uint64_t leading = shift >= 128 ? 0 : static_cast<uint64_t>(product >> shift);
-  for (int32_t i = d.generated - 1; i >= 0; --i) {
-    d.digits[i] = static_cast<char>('0' + leading % 10);
-    leading /= 10;
+  d.value = shift >= 128 ? 0 : static_cast<uint64_t>(product >> shift);
+  return d;
+}
+
+void round_packed(PackedDigits& d, int32_t m) {
+  if (d.kind != DecimalDigits::kFinite || m <= -1) return;
+  const int32_t g = d.generated;
+  if (m < g) {
+    // Digit m+1 decides; the first m digits are the quotient by 10^(g-m).
+    const uint64_t tenths = divide_by_power(d.value, g - m - 1);
+    const uint64_t kept = tenths / 10;
+    if (tenths % 10 < 5) {
+      d.value = kept * kIntegerPowers[g - m];
+    } else if (kept + 1 == kIntegerPowers[m]) {
+      d.value = kIntegerPowers[g - 1];  // all nines, or m = 0: '1' and zeros
+      ++d.exponent;
+    } else {
+      d.value = (kept + 1) * kIntegerPowers[g - m];
+    }
+    return;
   }
+  // The last generated digit rounds the ones before it and becomes '0'.
+  if (d.value % 10 < 5) return;
+  const uint64_t kept = d.value / 10 + 1;
+  if (kept == kIntegerPowers[g - 1]) {
+    d.value = kIntegerPowers[g - 1];
+    ++d.exponent;
+  } else {
+    d.value = kept * 10;
+  }
+}
+
+void write_generated(const PackedDigits& d, char* out) {
+  if (d.generated == 8) {
+    eight_digits(static_cast<uint32_t>(d.value), out);
+  } else {
+    eight_digits(static_cast<uint32_t>(d.value / 100000000), out);
+    eight_digits(static_cast<uint32_t>(d.value % 100000000), out + 8);
+  }
+}
+
+DecimalDigits decimal_digits(double value, bool is_double) {
+  const PackedDigits packed = packed_digits(value, is_double);
+  DecimalDigits d;
+  d.kind = packed.kind;
+  d.negative = packed.negative;
+  d.exponent = packed.exponent;
+  d.generated = packed.generated;
+  fill_zeros(d);
+  if (packed.kind == DecimalDigits::kFinite) write_generated(packed, d.digits);
   return d;
 }
 

@@ -26,6 +26,24 @@ struct DecimalDigits {
   }
 };
 
+// The same digit string held as one integer: the generated digits D1..Dg
+// are the decimal digits of `value` (zero-padded on the left to g), every
+// later position is '0'. The output conversions work on this form; the
+// string form above is built from it.
+struct PackedDigits {
+  DecimalDigits::Kind kind = DecimalDigits::kFinite;
+  bool negative = false;
+  int32_t exponent = 0;   // h
+  int32_t generated = 8;  // g: 8 or 16
+  uint64_t value = 0;     // below 10^g
+};
+
+PackedDigits packed_digits(double value, bool is_double);
+// round_digits on the packed form: the same digits and h afterwards.
+void round_packed(PackedDigits& digits, int32_t m);
+// Writes the g generated digits at `out`.
+void write_generated(const PackedDigits& digits, char* out);
+
 // Digits of `value`, which is a widened 4-byte real unless `is_double`.
 // Zero, and an 8-byte value with a biased exponent of 0, give twenty '0'
 // and h = 0.

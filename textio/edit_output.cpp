@@ -1,6 +1,7 @@
 #include "textio/edit_output.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "textio/decimal_digits.h"
 
@@ -21,20 +22,50 @@ void asterisks(RecordBuffer& out, int32_t w) {
   if (w > 0) out.fill('*', static_cast<size_t>(w));
 }
 
-// Digits at 1-based positions first .. first+count-1; past the twentieth
-// they are zeros.
-void put_digits(RecordBuffer& out, const DecimalDigits& digits, int64_t first, int64_t count) {
-  if (count <= 0) return;
-  if (first <= DecimalDigits::kLength) {
-    const int64_t available = std::min<int64_t>(count, DecimalDigits::kLength - first + 1);
-    out.put(std::string_view(digits.digits + first - 1, static_cast<size_t>(available)));
-    count -= available;
-  }
-  zeros(out, count);
+// Writes `value` as decimal digits at the end of buf, returning the start.
+char* unsigned_digits(uint64_t value, char* end) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
 }
 
+// The fields of reals are laid out straight into the record: `p` walks the
+// room reserved for the field.
+char* fill(char* p, char c, int64_t count) {
+  if (count <= 0) return p;
+  std::memset(p, c, static_cast<size_t>(count));
+  return p + count;
+}
+
+// The digit string of a real, spelt out: the generated digits, then zeros
+// for every later position (positions past the twentieth print as '0' too).
+class DigitText {
+ public:
+  explicit DigitText(const PackedDigits& digits) : generated_(digits.generated) {
+    write_generated(digits, text_);
+  }
+  // Digits at 1-based positions first .. first+count-1 at `p`.
+  char* copy(char* p, int64_t first, int64_t count) const {
+    if (count <= 0) return p;
+    if (first <= generated_) {
+      const int64_t available = std::min<int64_t>(count, generated_ - first + 1);
+      std::memcpy(p, text_ + first - 1, static_cast<size_t>(available));
+      p += available;
+      count -= available;
+    }
+    return fill(p, '0', count);
+  }
+  char first() const { return text_[0]; }
+
+ private:
+  int32_t generated_;
+  char text_[16];
+};
+
 // NaN and infinity, right-justified in w. Returns false for a finite value.
-bool edit_not_finite(RecordBuffer& out, const DecimalDigits& digits, int32_t w) {
+bool edit_not_finite(RecordBuffer& out, const PackedDigits& digits, int32_t w) {
   if (digits.kind == DecimalDigits::kFinite) return false;
   const std::string_view text = digits.kind == DecimalDigits::kNaN ? "NaN" : "INF";
   const int32_t length = 3 + (digits.negative ? 1 : 0);
@@ -54,63 +85,61 @@ int32_t clamp_digits(int64_t m) {
   return static_cast<int32_t>(std::clamp<int64_t>(m, -1, 64));
 }
 
-// Writes `value` as decimal digits at the end of buf, returning the start.
-char* unsigned_digits(uint64_t value, char* end) {
-  do {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return end;
+// Room a field may take: w, or d plus a few when a value that rounds to
+// zero shows all its decimals in a narrower field.
+size_t field_room(int32_t w, int32_t d, int32_t e) {
+  return static_cast<size_t>(std::max(w, 0)) + static_cast<size_t>(std::max(d, 0)) +
+         static_cast<size_t>(std::max(e, 0)) + 16;
 }
 
 // List-directed reals. A 4-byte value is fixed point with 6 - h decimals
 // when its h at seven significant digits lies in 0..6, else one digit,
 // point, six digits and a two-digit exponent. An 8-byte value keeps the
-// same shape at fifteen significant digits.
+// same shape at fifteen significant digits. The digits are computed once;
+// each layout rounds its own copy of them.
 void list_real_value(RecordBuffer& out, double value, bool is_double) {
   const int32_t significant = is_double ? 15 : 7;
-  const DecimalDigits digits = decimal_digits(value, is_double);
-  char text[64];
+  const PackedDigits digits = packed_digits(value, is_double);
+  char* const text = out.reserve(48);
   char* p = text;
   *p++ = ' ';
   *p++ = digits.negative ? '-' : ' ';
-  auto copy_digits = [&p](const DecimalDigits& from, int32_t first, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) *p++ = from.at(first + i);
-  };
 
   if (digits.kind != DecimalDigits::kFinite) {
-    const char* word = digits.kind == DecimalDigits::kNaN ? "NaN" : "INF";
-    for (int i = 0; i < 3; ++i) *p++ = word[i];
+    std::memcpy(p, digits.kind == DecimalDigits::kNaN ? "NaN" : "INF", 3);
+    p += 3;
   } else {
-    DecimalDigits probe = digits;
-    round_digits(probe, probe.exponent + significant);
+    PackedDigits probe = digits;
+    round_packed(probe, probe.exponent + significant);
     const int32_t h = probe.exponent;
     if (h >= 0 && h <= significant - 1) {
       // Fixed point by the F rules, the padding being the two leading columns.
       const int32_t d = significant - 1 - h;
-      DecimalDigits fixed = digits;
-      round_digits(fixed, fixed.exponent + d);
+      PackedDigits fixed = digits;
+      round_packed(fixed, fixed.exponent + d);
       const int32_t hf = fixed.exponent;
+      const DigitText spelt(fixed);
       if (hf <= 0 && hf + d <= 0) {
         text[1] = ' ';  // rounds to zero: no sign
         *p++ = '0';
         *p++ = '.';
-        for (int32_t i = 0; i < d; ++i) *p++ = '0';
+        p = fill(p, '0', d);
       } else if (hf <= 0) {
         *p++ = '.';
-        for (int32_t i = 0; i < -hf; ++i) *p++ = '0';
-        copy_digits(fixed, 1, d + hf);
+        p = fill(p, '0', -hf);
+        p = spelt.copy(p, 1, d + hf);
       } else {
-        copy_digits(fixed, 1, hf);
+        p = spelt.copy(p, 1, hf);
         *p++ = '.';
-        copy_digits(fixed, hf + 1, d);
+        p = spelt.copy(p, hf + 1, d);
       }
     } else {
-      DecimalDigits scientific = digits;
-      round_digits(scientific, significant);
-      copy_digits(scientific, 1, 1);
+      PackedDigits scientific = digits;
+      round_packed(scientific, significant);
+      const DigitText spelt(scientific);
+      *p++ = spelt.first();
       *p++ = '.';
-      copy_digits(scientific, 2, significant - 1);
+      p = spelt.copy(p, 2, significant - 1);
       const int32_t exponent = scientific.exponent - 1;
       *p++ = 'E';
       *p++ = exponent < 0 ? '-' : '+';
@@ -121,7 +150,7 @@ void list_real_value(RecordBuffer& out, double value, bool is_double) {
       for (const char* q = unsigned_digits(magnitude, end); q != end; ++q) *p++ = *q;
     }
   }
-  out.put(std::string_view(text, static_cast<size_t>(p - text)));
+  out.commit(static_cast<size_t>(p - text));
 }
 
 }  // namespace
@@ -147,58 +176,56 @@ void edit_integer(RecordBuffer& out, int64_t value, int32_t w, int32_t m) {
 }
 
 void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d) {
-  DecimalDigits digits = decimal_digits(value, is_double);
+  PackedDigits digits = packed_digits(value, is_double);
   if (edit_not_finite(out, digits, w)) return;
   if (d < 0) d = 0;
-  round_digits(digits, clamp_digits(int64_t{digits.exponent} + d));
+  round_packed(digits, clamp_digits(int64_t{digits.exponent} + d));
   const int64_t h = digits.exponent;
   const int64_t width = w;
-  if (h <= 0 && d == 0) {
-    blanks(out, width - 2);
-    if (width >= 2) out.put('0');
-    out.put('.');
-    return;
-  }
-  if (h <= 0 && h + d <= 0) {
-    const int64_t room = width - d - 2;
-    blanks(out, room);
-    if (room >= 0) out.put('0');
-    out.put('.');
-    zeros(out, d);
-    return;
-  }
+  char* const field = out.reserve(field_room(w, d, 0));
+  char* p = field;
   const int64_t unsigned_width = width - (digits.negative ? 1 : 0);
   const int64_t before_point = unsigned_width - d - 1;
-  if (h <= 0) {
+  if (h <= 0 && d == 0) {
+    p = fill(p, ' ', width - 2);
+    if (width >= 2) *p++ = '0';
+    *p++ = '.';
+  } else if (h <= 0 && h + d <= 0) {
+    const int64_t room = width - d - 2;
+    p = fill(p, ' ', room);
+    if (room >= 0) *p++ = '0';
+    *p++ = '.';
+    p = fill(p, '0', d);
+  } else if (h <= 0) {
     if (before_point < 0) {
-      asterisks(out, w);
-      return;
+      p = fill(p, '*', w);
+    } else {
+      p = fill(p, ' ', before_point);
+      if (digits.negative) *p++ = '-';
+      *p++ = '.';
+      p = fill(p, '0', -h);
+      p = DigitText(digits).copy(p, 1, d + h);
     }
-    blanks(out, before_point);
-    if (digits.negative) out.put('-');
-    out.put('.');
-    zeros(out, -h);
-    put_digits(out, digits, 1, d + h);
-    return;
+  } else if (h > before_point) {
+    p = fill(p, '*', w);
+  } else {
+    const DigitText spelt(digits);
+    p = fill(p, ' ', before_point - h);
+    if (digits.negative) *p++ = '-';
+    p = spelt.copy(p, 1, h);
+    *p++ = '.';
+    p = spelt.copy(p, h + 1, d);
   }
-  if (h > before_point) {
-    asterisks(out, w);
-    return;
-  }
-  blanks(out, before_point - h);
-  if (digits.negative) out.put('-');
-  put_digits(out, digits, 1, h);
-  out.put('.');
-  put_digits(out, digits, h + 1, d);
+  out.commit(static_cast<size_t>(p - field));
 }
 
 void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,
                    int32_t e) {
-  DecimalDigits digits = decimal_digits(value, is_double);
+  PackedDigits digits = packed_digits(value, is_double);
   if (edit_not_finite(out, digits, w)) return;
   if (d < 0) d = 0;
   if (e <= 0) e = 2;
-  round_digits(digits, clamp_digits(d));
+  round_packed(digits, clamp_digits(d));
   const int64_t unsigned_width = int64_t{w} - (digits.negative ? 1 : 0);
   int64_t room = unsigned_width - d - e - 3;
   const int32_t h = digits.exponent;
@@ -212,18 +239,21 @@ void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, i
   const int32_t exponent_width = letter ? e : 3;
   const bool leading_zero = room > 0;
   if (leading_zero) --room;
-  blanks(out, room);
-  if (digits.negative) out.put('-');
-  if (leading_zero) out.put('0');
-  out.put('.');
-  put_digits(out, digits, 1, d);
-  if (letter) out.put('E');
-  out.put(h < 0 ? '-' : '+');
+  char* const field = out.reserve(field_room(w, d, e));
+  char* p = fill(field, ' ', room);
+  if (digits.negative) *p++ = '-';
+  if (leading_zero) *p++ = '0';
+  *p++ = '.';
+  p = DigitText(digits).copy(p, 1, d);
+  if (letter) *p++ = 'E';
+  *p++ = h < 0 ? '-' : '+';
   char buffer[12];
   char* const end = buffer + sizeof buffer;
   const char* const first = unsigned_digits(magnitude, end);
-  zeros(out, exponent_width - (end - first));
-  out.put(std::string_view(first, static_cast<size_t>(end - first)));
+  p = fill(p, '0', exponent_width - (end - first));
+  std::memcpy(p, first, static_cast<size_t>(end - first));
+  p += end - first;
+  out.commit(static_cast<size_t>(p - field));
 }
 
 void edit_character(RecordBuffer& out, std::string_view value, int32_t w) {

@@ -33,6 +33,21 @@ class RecordBuffer {
     position_ = end;
     if (end > length_) length_ = end;
   }
+  // Direct writing for the conversions: room for up to `count` bytes at
+  // the current position (a gap before it blanked, though the
+  // record only grows by what is committed); `commit` then
+  // takes the `used` bytes written there, as one put of them would.
+  char* reserve(size_t count) {
+    const size_t end = position_ + count;
+    if (end > bytes_.size()) grow(end);
+    if (position_ > length_) std::memset(bytes_.data() + length_, ' ', position_ - length_);
+    return bytes_.data() + position_;
+  }
+  void commit(size_t used) {
+    if (used == 0) return;  // nothing written: the record keeps its length
+    position_ += used;
+    if (position_ > length_) length_ = position_;
+  }
   // Moves right without lengthening the record until something is written.
   void move_right(size_t count) { position_ += count; }
 
