@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace textio {
 
@@ -38,11 +39,167 @@ struct PackedDigits {
   uint64_t value = 0;     // below 10^g
 };
 
-PackedDigits packed_digits(double value, bool is_double);
+namespace digits_detail {
+
+// Powers of ten for the scaling, as the run-time's own powering rounds them
+// (dpow); index 0..308.
+const double* make_scale_powers();
+inline const double* scale_powers() {
+  static const double* const table = make_scale_powers();
+  return table;
+}
+
+inline constexpr uint64_t kIntegerPowers[17] = {1ull,
+                                                10ull,
+                                                100ull,
+                                                1000ull,
+                                                10000ull,
+                                                100000ull,
+                                                1000000ull,
+                                                10000000ull,
+                                                100000000ull,
+                                                1000000000ull,
+                                                10000000000ull,
+                                                100000000000ull,
+                                                1000000000000ull,
+                                                10000000000000ull,
+                                                100000000000000ull,
+                                                1000000000000000ull,
+                                                10000000000000000ull};
+
+// x / 10^k for x < 2^54 (every digit string fits) without a hardware
+// division: x times ceil(2^(54+l) / 10^k), l = ceil(log2 10^k), shifted
+// right by 54 + l, is exactly the quotient for every x below 2^54.
+struct PowerDivisors {
+  uint64_t magic[17];
+  int32_t shift[17];
+  constexpr PowerDivisors() : magic(), shift() {
+    __extension__ using Wide = unsigned __int128;
+    for (int32_t k = 0; k <= 16; ++k) {
+      const uint64_t divisor = kIntegerPowers[k];
+      int32_t l = 0;
+      while ((uint64_t{1} << l) < divisor) ++l;
+      const Wide numerator = Wide{1} << (54 + l);
+      magic[k] = static_cast<uint64_t>((numerator + divisor - 1) / divisor);
+      shift[k] = 54 + l;
+    }
+  }
+};
+inline constexpr PowerDivisors kPowerDivisors{};
+
+inline uint64_t divide_by_power(uint64_t x, int32_t k) {
+  __extension__ using Wide = unsigned __int128;
+  return static_cast<uint64_t>((Wide{x} * kPowerDivisors.magic[k]) >> kPowerDivisors.shift[k]);
+}
+
+// "00" .. "99".
+struct DigitPairs {
+  char text[200];
+  constexpr DigitPairs() : text() {
+    for (int i = 0; i < 100; ++i) {
+      text[2 * i] = static_cast<char>('0' + i / 10);
+      text[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+  }
+};
+inline constexpr DigitPairs kDigitPairs{};
+
+// Exactly eight digits of x < 10^8.
+inline void eight_digits(uint32_t x, char* out) {
+  const uint32_t high = x / 10000;
+  const uint32_t low = x % 10000;
+  std::memcpy(out, &kDigitPairs.text[2 * (high / 100)], 2);
+  std::memcpy(out + 2, &kDigitPairs.text[2 * (high % 100)], 2);
+  std::memcpy(out + 4, &kDigitPairs.text[2 * (low / 100)], 2);
+  std::memcpy(out + 6, &kDigitPairs.text[2 * (low % 100)], 2);
+}
+
+}  // namespace digits_detail
+
+// The conversions call these once or more per value, so they are inline.
+[[gnu::always_inline]] inline PackedDigits packed_digits(double value, bool is_double) {
+  PackedDigits d;
+  d.generated = is_double ? 16 : 8;
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  d.negative = (bits >> 63) != 0;
+  const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
+  if (biased == 0x7FF) {
+    const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+    d.kind = fraction != 0 ? DecimalDigits::kNaN : DecimalDigits::kInfinity;
+    return d;
+  }
+  if (biased == 0) return d;  // zero, or a subnormal 8-byte value: shown as zero
+
+  const double magnitude = value < 0 ? -value : value;
+  // floor((E x 19728 - 20181744) / 65536); the shift rounds down.
+  const int32_t h0 = (biased * 19728 - 20181744) >> 16;
+  double scaled = magnitude;
+  if (h0 > 0) {
+    scaled = magnitude / digits_detail::scale_powers()[h0];
+  } else if (h0 < 0) {
+    scaled = magnitude * digits_detail::scale_powers()[-h0];
+  }
+  if (scaled >= 10.0) {
+    scaled = scaled / 10.0;
+    d.exponent = h0 + 2;
+  } else {
+    d.exponent = h0 + 1;
+  }
+
+  // The scaled value is M x 2^-shift with shift >= 49, so the leading
+  // digits are floor(M x 10^(g-1) / 2^shift), exactly, in 128 bits.
+  uint64_t scaled_bits;
+  std::memcpy(&scaled_bits, &scaled, sizeof scaled_bits);
+  const int32_t scaled_biased = static_cast<int32_t>((scaled_bits >> 52) & 0x7FF);
+  const uint64_t mantissa = (scaled_bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int32_t shift = 1075 - scaled_biased;
+  const uint64_t unit = is_double ? 1'000'000'000'000'000ull : 10'000'000ull;
+  __extension__ using Wide = unsigned __int128;
+  const Wide product = static_cast<Wide>(mantissa) * unit;
+  d.value = shift >= 128 ? 0 : static_cast<uint64_t>(product >> shift);
+  return d;
+}
+
 // round_digits on the packed form: the same digits and h afterwards.
-void round_packed(PackedDigits& digits, int32_t m);
+[[gnu::always_inline]] inline void round_packed(PackedDigits& d, int32_t m) {
+  using digits_detail::kIntegerPowers;
+  if (d.kind != DecimalDigits::kFinite || m <= -1) return;
+  const int32_t g = d.generated;
+  if (m < g) {
+    // Digit m+1 decides; the first m digits are the quotient by 10^(g-m).
+    const uint64_t tenths = digits_detail::divide_by_power(d.value, g - m - 1);
+    const uint64_t kept = tenths / 10;
+    if (tenths % 10 < 5) {
+      d.value = kept * kIntegerPowers[g - m];
+    } else if (kept + 1 == kIntegerPowers[m]) {
+      d.value = kIntegerPowers[g - 1];  // all nines, or m = 0: '1' and zeros
+      ++d.exponent;
+    } else {
+      d.value = (kept + 1) * kIntegerPowers[g - m];
+    }
+    return;
+  }
+  // The last generated digit rounds the ones before it and becomes '0'.
+  if (d.value % 10 < 5) return;
+  const uint64_t kept = d.value / 10 + 1;
+  if (kept == kIntegerPowers[g - 1]) {
+    d.value = kIntegerPowers[g - 1];
+    ++d.exponent;
+  } else {
+    d.value = kept * 10;
+  }
+}
+
 // Writes the g generated digits at `out`.
-void write_generated(const PackedDigits& digits, char* out);
+[[gnu::always_inline]] inline void write_generated(const PackedDigits& d, char* out) {
+  if (d.generated == 8) {
+    digits_detail::eight_digits(static_cast<uint32_t>(d.value), out);
+  } else {
+    digits_detail::eight_digits(static_cast<uint32_t>(d.value / 100000000), out);
+    digits_detail::eight_digits(static_cast<uint32_t>(d.value % 100000000), out + 8);
+  }
+}
 
 // Digits of `value`, which is a widened 4-byte real unless `is_double`.
 // Zero, and an 8-byte value with a biased exponent of 0, give twenty '0'

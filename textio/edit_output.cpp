@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "textio/decimal_digits.h"
 
@@ -31,11 +32,18 @@ char* unsigned_digits(uint64_t value, char* end) {
   return end;
 }
 
-// The fields of reals are laid out straight into the record: `p` walks the
-// room reserved for the field.
+// The fields of reals are laid out in a local block with room to spare, so
+// that short runs of digits, blanks and zeros are fixed-size moves; `p`
+// walks the block.
+constexpr int64_t kSpare = 32;
+
 char* fill(char* p, char c, int64_t count) {
   if (count <= 0) return p;
-  std::memset(p, c, static_cast<size_t>(count));
+  if (count <= kSpare) {
+    std::memset(p, c, kSpare);
+  } else {
+    std::memset(p, c, static_cast<size_t>(count));
+  }
   return p + count;
 }
 
@@ -43,14 +51,19 @@ char* fill(char* p, char c, int64_t count) {
 // for every later position (positions past the twentieth print as '0' too).
 class DigitText {
  public:
-  explicit DigitText(const PackedDigits& digits) : generated_(digits.generated) {
+  explicit DigitText(const PackedDigits& digits) {
+    std::memset(text_, '0', sizeof text_);
     write_generated(digits, text_);
   }
   // Digits at 1-based positions first .. first+count-1 at `p`.
   char* copy(char* p, int64_t first, int64_t count) const {
     if (count <= 0) return p;
-    if (first <= generated_) {
-      const int64_t available = std::min<int64_t>(count, generated_ - first + 1);
+    if (first <= kStored - kSpare + 1 && count <= kSpare) {
+      std::memcpy(p, text_ + first - 1, kSpare);
+      return p + count;
+    }
+    if (first <= kStored) {
+      const int64_t available = std::min<int64_t>(count, kStored - first + 1);
       std::memcpy(p, text_ + first - 1, static_cast<size_t>(available));
       p += available;
       count -= available;
@@ -60,8 +73,33 @@ class DigitText {
   char first() const { return text_[0]; }
 
  private:
-  int32_t generated_;
-  char text_[16];
+  static constexpr int64_t kStored = 16 + kSpare;
+  char text_[kStored];
+};
+
+// A field's block: on the stack for the usual widths, else on the heap.
+class FieldBlock {
+ public:
+  explicit FieldBlock(size_t room) {
+    if (room + kSpare > sizeof local_) {
+      heap_.resize(room + kSpare);
+      start_ = heap_.data();
+    }
+  }
+  char* start() { return start_; }
+  void put_into(RecordBuffer& out, const char* end) {
+    const auto used = static_cast<size_t>(end - start_);
+    if (start_ == local_) {
+      out.put_block(local_, used);
+    } else {
+      out.put(std::string_view(start_, used));
+    }
+  }
+
+ private:
+  char local_[128];
+  char* start_ = local_;
+  std::string heap_;
 };
 
 // NaN and infinity, right-justified in w. Returns false for a finite value.
@@ -97,10 +135,12 @@ size_t field_room(int32_t w, int32_t d, int32_t e) {
 // point, six digits and a two-digit exponent. An 8-byte value keeps the
 // same shape at fifteen significant digits. The digits are computed once;
 // each layout rounds its own copy of them.
-void list_real_value(RecordBuffer& out, double value, bool is_double) {
-  const int32_t significant = is_double ? 15 : 7;
+template <bool is_double>
+void list_real_value(RecordBuffer& out, double value) {
+  constexpr int32_t significant = is_double ? 15 : 7;
   const PackedDigits digits = packed_digits(value, is_double);
-  char* const text = out.reserve(48);
+  // At most 34 bytes, and the spare room of the copies.
+  char text[80];
   char* p = text;
   *p++ = ' ';
   *p++ = digits.negative ? '-' : ' ';
@@ -150,7 +190,7 @@ void list_real_value(RecordBuffer& out, double value, bool is_double) {
       for (const char* q = unsigned_digits(magnitude, end); q != end; ++q) *p++ = *q;
     }
   }
-  out.commit(static_cast<size_t>(p - text));
+  out.put_block(text, static_cast<size_t>(p - text));
 }
 
 }  // namespace
@@ -182,8 +222,8 @@ void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int3
   round_packed(digits, clamp_digits(int64_t{digits.exponent} + d));
   const int64_t h = digits.exponent;
   const int64_t width = w;
-  char* const field = out.reserve(field_room(w, d, 0));
-  char* p = field;
+  FieldBlock field(field_room(w, d, 0));
+  char* p = field.start();
   const int64_t unsigned_width = width - (digits.negative ? 1 : 0);
   const int64_t before_point = unsigned_width - d - 1;
   if (h <= 0 && d == 0) {
@@ -216,7 +256,7 @@ void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int3
     *p++ = '.';
     p = spelt.copy(p, h + 1, d);
   }
-  out.commit(static_cast<size_t>(p - field));
+  field.put_into(out, p);
 }
 
 void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,
@@ -239,8 +279,8 @@ void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, i
   const int32_t exponent_width = letter ? e : 3;
   const bool leading_zero = room > 0;
   if (leading_zero) --room;
-  char* const field = out.reserve(field_room(w, d, e));
-  char* p = fill(field, ' ', room);
+  FieldBlock field(field_room(w, d, e));
+  char* p = fill(field.start(), ' ', room);
   if (digits.negative) *p++ = '-';
   if (leading_zero) *p++ = '0';
   *p++ = '.';
@@ -253,7 +293,7 @@ void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, i
   p = fill(p, '0', exponent_width - (end - first));
   std::memcpy(p, first, static_cast<size_t>(end - first));
   p += end - first;
-  out.commit(static_cast<size_t>(p - field));
+  field.put_into(out, p);
 }
 
 void edit_character(RecordBuffer& out, std::string_view value, int32_t w) {
@@ -281,11 +321,11 @@ void list_integer(RecordBuffer& out, int64_t value) {
 }
 
 void list_real(RecordBuffer& out, float value) {
-  list_real_value(out, static_cast<double>(value), false);
+  list_real_value<false>(out, static_cast<double>(value));
 }
 
 void list_double(RecordBuffer& out, double value) {
-  list_real_value(out, value, true);
+  list_real_value<true>(out, value);
 }
 
 void list_logical(RecordBuffer& out, bool value) {

@@ -4,22 +4,46 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 namespace textio {
 
 class RecordBuffer {
  public:
-  RecordBuffer() { bytes_.resize(1024); }
+  RecordBuffer() : bytes_(new char[1024]), capacity_(1024) {}
+  RecordBuffer(const RecordBuffer& other)
+      : bytes_(new char[other.capacity_]),
+        capacity_(other.capacity_),
+        position_(other.position_),
+        length_(other.length_) {
+    if (length_ > 0) std::memcpy(bytes_.get(), other.bytes_.get(), length_);
+  }
+  RecordBuffer& operator=(const RecordBuffer& other) {
+    if (this != &other) *this = RecordBuffer(other);
+    return *this;
+  }
+  RecordBuffer(RecordBuffer&& other) noexcept
+      : bytes_(std::move(other.bytes_)),
+        capacity_(std::exchange(other.capacity_, 0)),
+        position_(std::exchange(other.position_, 0)),
+        length_(std::exchange(other.length_, 0)) {}
+  RecordBuffer& operator=(RecordBuffer&& other) noexcept {
+    bytes_ = std::move(other.bytes_);
+    capacity_ = std::exchange(other.capacity_, 0);
+    position_ = std::exchange(other.position_, 0);
+    length_ = std::exchange(other.length_, 0);
+    return *this;
+  }
 
   // Writes `text` at the current position and advances; a gap left by a
   // move to the right is filled with blanks first.
   void put(std::string_view text) {
     const size_t end = position_ + text.size();
-    if (end > bytes_.size()) grow(end);
-    if (position_ > length_) std::memset(bytes_.data() + length_, ' ', position_ - length_);
-    if (!text.empty()) std::memcpy(bytes_.data() + position_, text.data(), text.size());
+    if (end > capacity_) grow(end);
+    if (position_ > length_) std::memset(bytes_.get() + length_, ' ', position_ - length_);
+    if (!text.empty()) std::memcpy(bytes_.get() + position_, text.data(), text.size());
     position_ = end;
     if (end > length_) length_ = end;
   }
@@ -27,26 +51,27 @@ class RecordBuffer {
   // Writes `count` copies of `c`.
   void fill(char c, size_t count) {
     const size_t end = position_ + count;
-    if (end > bytes_.size()) grow(end);
-    if (position_ > length_) std::memset(bytes_.data() + length_, ' ', position_ - length_);
-    std::memset(bytes_.data() + position_, c, count);
+    if (end > capacity_) grow(end);
+    if (position_ > length_) std::memset(bytes_.get() + length_, ' ', position_ - length_);
+    std::memset(bytes_.get() + position_, c, count);
     position_ = end;
     if (end > length_) length_ = end;
   }
-  // Direct writing for the conversions: room for up to `count` bytes at
-  // the current position (a gap before it blanked, though the
-  // record only grows by what is committed); `commit` then
-  // takes the `used` bytes written there, as one put of them would.
-  char* reserve(size_t count) {
-    const size_t end = position_ + count;
-    if (end > bytes_.size()) grow(end);
-    if (position_ > length_) std::memset(bytes_.data() + length_, ' ', position_ - length_);
-    return bytes_.data() + position_;
-  }
-  void commit(size_t used) {
-    if (used == 0) return;  // nothing written: the record keeps its length
+  // Writes the first `used` bytes of `block`, which holds N bytes: when
+  // nothing of the record lies after the position (always so on output) all
+  // N are copied in one fixed-size move, the bytes past `used` being beyond
+  // the record's end.
+  template <size_t N>
+  void put_block(const char (&block)[N], size_t used) {
+    if (used == 0) return;
+    if (position_ < length_ || position_ + N > capacity_) {
+      put(std::string_view(block, used));
+      return;
+    }
+    if (position_ > length_) std::memset(bytes_.get() + length_, ' ', position_ - length_);
+    std::memcpy(bytes_.get() + position_, block, N);
     position_ += used;
-    if (position_ > length_) length_ = position_;
+    length_ = position_;
   }
   // Moves right without lengthening the record until something is written.
   void move_right(size_t count) { position_ += count; }
@@ -61,11 +86,11 @@ class RecordBuffer {
   size_t position() const { return position_; }
   void set_position(size_t position) { position_ = position; }
   size_t length() const { return length_; }
-  const char* data() const { return bytes_.data(); }
-  std::string_view text() const { return {bytes_.data(), length_}; }
+  const char* data() const { return bytes_.get(); }
+  std::string_view text() const { return {bytes_.get(), length_}; }
   // What is left to read from the current position.
   std::string_view rest() const {
-    return position_ < length_ ? std::string_view(bytes_.data() + position_, length_ - position_)
+    return position_ < length_ ? std::string_view(bytes_.get() + position_, length_ - position_)
                                : std::string_view();
   }
   void clear() { position_ = length_ = 0; }
@@ -73,12 +98,17 @@ class RecordBuffer {
  private:
   // Geometric growth: one record of tens of megabytes costs linear time.
   void grow(size_t needed) {
-    size_t capacity = bytes_.size() < 1024 ? 1024 : bytes_.size();
+    size_t capacity = capacity_ < 1024 ? 1024 : capacity_;
     while (capacity < needed) capacity *= 2;
-    bytes_.resize(capacity);
+    // Uninitialised storage: only the bytes written so far are carried over.
+    std::unique_ptr<char[]> bytes(new char[capacity]);
+    if (length_ > 0) std::memcpy(bytes.get(), bytes_.get(), length_);
+    bytes_ = std::move(bytes);
+    capacity_ = capacity;
   }
 
-  std::vector<char> bytes_;
+  std::unique_ptr<char[]> bytes_;
+  size_t capacity_;
   size_t position_ = 0;
   size_t length_ = 0;
 };

@@ -467,6 +467,16 @@ WriteStatement& WriteStatement::integer(int32_t value) {
   return *this;
 }
 WriteStatement& WriteStatement::real(float value) {
+  // A list-directed real goes straight to its conversion, with the item
+  // bookkeeping of write_list_value: a result file's one record of millions
+  // of values then costs the conversions alone.
+  IoContext& c = context();
+  if (c.active && !c.failed && c.kind == kWrite && c.format == nullptr) {
+    list_real(c.record, value);
+    c.list_first_item = false;
+    c.list_last_character = false;
+    return *this;
+  }
   transfer_item(IoItem{1, kItemReal4, &value, 4});
   return *this;
 }

@@ -2,7 +2,8 @@
 // object is one READ or WRITE: the constructor is the begin call, each
 // item call passes one variable, the destructor is the end call. Nothing
 // here bypasses the protocol of io_api.h, so the hooks are called exactly
-// when a plain begin/items/end sequence would call them.
+// when a plain begin/items/end sequence would call them (a list-directed
+// real item skips only the generic item dispatch, never a hook).
 //
 //   textio::WriteStatement(textio::kConsole, &format_301).integer(i).real(x);
 //   float v;  textio::ReadStatement(textio::unit(1)).real(v);

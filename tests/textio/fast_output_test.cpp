@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/output_reference.h"
+#include "textio/decimal_digits.h"
 #include "textio/edit_output.h"
 #include "textio/record_buffer.h"
 
@@ -121,6 +122,28 @@ std::vector<uint32_t> boundary_patterns() {
     }
   }
   return patterns;
+}
+
+// The division by powers of ten that the rounding uses, at the ends of
+// every quotient and at random.
+TEST(FastOutputTest, DivisionByPowersOfTen) {
+  std::mt19937_64 random(3);
+  constexpr uint64_t kLimit = uint64_t{1} << 54;
+  for (int32_t k = 0; k <= 16; ++k) {
+    const uint64_t p = digits_detail::kIntegerPowers[k];
+    for (uint64_t q = 0; q * p < kLimit && q < 3000; ++q) {
+      for (const uint64_t x : {q * p, q * p + p - 1}) {
+        if (x < kLimit) {
+          ASSERT_EQ(digits_detail::divide_by_power(x, k), x / p) << x << " " << k;
+        }
+      }
+    }
+    for (int i = 0; i < 20000; ++i) {
+      const uint64_t x = random() % kLimit;
+      ASSERT_EQ(digits_detail::divide_by_power(x, k), x / p) << x << " " << k;
+    }
+    ASSERT_EQ(digits_detail::divide_by_power(kLimit - 1, k), (kLimit - 1) / p);
+  }
 }
 
 TEST(FastOutputTest, SpecialValues) {
