@@ -1,6 +1,8 @@
 // Threshold Jacobi eigenanalysis. Every value is stored as a float; each
 // formula is evaluated in double and rounded at its store (precision.h);
 // -ffp-contract=off keeps the compiler from fusing the rotation updates.
+// The rotations walk the packed triangle by ranges with positions stepped
+// by addition; the contiguous ranges vectorise without changing a rounding.
 #include "analysis/eigen.h"
 
 #include <cmath>
@@ -15,11 +17,6 @@ namespace {
 // 1.0E-6.
 constexpr float kNormFactor = 1.414f;
 constexpr float kRelativeStop = 1.0e-6f;
-
-// Position of the element pairing i with k in the packed triangle.
-int64_t pair_position(int64_t i, int64_t k) {
-  return i < k ? packed_position(i, k) : packed_position(k, i);
-}
 
 struct Rotation {
   float sinx, sinx2, cosx, cosx2, sincs;
@@ -40,37 +37,59 @@ Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
   return r;
 }
 
-void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Matrix<float> v) {
+// One element pair of a rotation: x (row or column l) and y (m) become
+// x cos - y sin and x sin + y cos, each rounded at its store.
+inline void rotate_pair(float& x, float& y, double c, double s) {
+  const double old_x = x;
+  const double old_y = y;
+  x = f32(old_x * c - old_y * s);
+  y = f32(old_x * s + old_y * c);
+}
+
+// Rows and columns l and m (l < m) turned by the angle that zeroes (l, m).
+// The elements pairing i with l and with m lie, in packed storage, in
+// columns l and m for i < l; in row l and column m for l < i < m; in
+// column i for i > m. Each range is walked with positions that step by
+// addition. Every element is computed from its own old values only, so
+// the ranges may be visited in any order with the same results.
+void rotate(int64_t n, int64_t l, int64_t m, float* a, float* v) {
+  float* const a1 = a - 1;  // 1-based positions
   const int64_t ll = packed_position(l, l);
   const int64_t mm = packed_position(m, m);
   const int64_t lm = packed_position(l, m);
-  const Rotation r = rotation_for(a(ll), a(mm), a(lm));
-  for (int64_t i = 1; i <= n; ++i) {
-    if (i != l && i != m) {
-      const int64_t il = pair_position(i, l);
-      const int64_t im = pair_position(i, m);
-      const float t =
-          f32(static_cast<double>(a(il)) * r.cosx - static_cast<double>(a(im)) * r.sinx);
-      a(im) = f32(static_cast<double>(a(il)) * r.sinx + static_cast<double>(a(im)) * r.cosx);
-      a(il) = t;
-    }
-    float& v_il = v(i, l);
-    float& v_im = v(i, m);
-    const float t = f32(static_cast<double>(v_il) * r.cosx - static_cast<double>(v_im) * r.sinx);
-    v_im = f32(static_cast<double>(v_il) * r.sinx + static_cast<double>(v_im) * r.cosx);
-    v_il = t;
+  const Rotation r = rotation_for(a1[ll], a1[mm], a1[lm]);
+  const double c = r.cosx;
+  const double s = r.sinx;
+
+  float* __restrict const column_l = a1 + packed_position(0, l);  // (i, l) at column_l[i]
+  float* __restrict const column_m = a1 + packed_position(0, m);
+  for (int64_t i = 1; i < l; ++i) rotate_pair(column_l[i], column_m[i], c, s);
+  int64_t il = packed_position(l, l + 1);
+  for (int64_t i = l + 1; i < m; ++i) {
+    rotate_pair(a1[il], column_m[i], c, s);
+    il += i;  // (l, i + 1)
   }
-  const double a_ll = a(ll);
-  const double a_mm = a(mm);
-  const double a_lm = a(lm);
+  il = packed_position(l, m + 1);
+  const int64_t distance = m - l;  // (m, i) follows (l, i) in column i
+  for (int64_t i = m + 1; i <= n; ++i) {
+    rotate_pair(a1[il], a1[il + distance], c, s);
+    il += i;
+  }
+  float* __restrict const vector_l = v + (l - 1) * n;
+  float* __restrict const vector_m = v + (m - 1) * n;
+  for (int64_t i = 0; i < n; ++i) rotate_pair(vector_l[i], vector_m[i], c, s);
+
+  const double a_ll = a1[ll];
+  const double a_mm = a1[mm];
+  const double a_lm = a1[lm];
   const float t = f32(2.0 * a_lm * r.sincs);
   const float new_ll = f32(a_ll * r.cosx2 + a_mm * r.sinx2 - t);
   const float new_mm = f32(a_ll * r.sinx2 + a_mm * r.cosx2 + t);
   const float new_lm =
       f32((a_ll - a_mm) * r.sincs + a_lm * (static_cast<double>(r.cosx2) - r.sinx2));
-  a(ll) = new_ll;
-  a(mm) = new_mm;
-  a(lm) = new_lm;
+  a1[ll] = new_ll;
+  a1[mm] = new_mm;
+  a1[lm] = new_lm;
 }
 
 // Descending order, the eigenvectors moved along. Equal values are never
@@ -98,8 +117,10 @@ void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenPr
   }
   float offdiag_sum = 0.0f;
   for (int64_t i = 1; i <= n; ++i) {
+    int64_t ij = packed_position(i, i + 1);
     for (int64_t j = i + 1; j <= n; ++j) {
-      offdiag_sum = f32(static_cast<double>(offdiag_sum) + square(a(packed_position(i, j))));
+      offdiag_sum = f32(static_cast<double>(offdiag_sum) + square(a(ij)));
+      ij += j;  // (i, j + 1)
     }
   }
   // Also false for a sum that is not a number.
@@ -117,11 +138,13 @@ void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenPr
       do {
         rotated = 0;
         for (int64_t l = 1; l < n; ++l) {
+          int64_t lm = packed_position(l, l + 1);
           for (int64_t m = l + 1; m <= n; ++m) {
-            if (std::fabs(a(packed_position(l, m))) >= threshold) {
+            if (std::fabs(a(lm)) >= threshold) {
               rotated = 1;
-              rotate(n, l, m, a, v);
+              rotate(n, l, m, a.data(), vectors.data());
             }
+            lm += m;  // (l, m + 1)
           }
         }
         ++sweeps;
