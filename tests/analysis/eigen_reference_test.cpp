@@ -1,6 +1,8 @@
 // The eigenanalysis against the plain routine it replaced: the same bits
 // of eigenvalues, remains and eigenvectors, and the same progress values,
 // on random symmetric matrices and on awkward ones.
+#include "support/eigen_reference.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "analysis/eigen.h"
-#include "support/eigen_reference.h"
 
 namespace tova {
 namespace {
@@ -44,11 +45,9 @@ bool same_bits(const std::vector<float>& x, const std::vector<float>& y) {
 }
 
 void expect_same(const std::vector<float>& input, int32_t order, const char* what) {
-  const Outcome fast = run(
-      [](int32_t o, Vector<float> a, Vector<float> v, EigenProgress& p) {
-        jacobi_eigen(o, a, v, p);
-      },
-      input, order);
+  const Outcome fast = run([](int32_t o, Vector<float> a, Vector<float> v,
+                              EigenProgress& p) { jacobi_eigen(o, a, v, p); },
+                           input, order);
   const Outcome plain = run(jacobi_eigen_reference, input, order);
   EXPECT_TRUE(same_bits(fast.packed, plain.packed)) << what << ", order " << order;
   EXPECT_TRUE(same_bits(fast.vectors, plain.vectors)) << what << ", order " << order;
@@ -62,9 +61,8 @@ std::vector<float> random_symmetric(int32_t order, std::mt19937& random, double 
   std::vector<float> packed(static_cast<size_t>(packed_size(order)));
   for (int64_t j = 1; j <= order; ++j) {
     for (int64_t i = 1; i <= j; ++i) {
-      packed[packed_position(i, j) - 1] =
-          i == j ? static_cast<float>(1.0 + scale * uniform(random))
-                 : static_cast<float>(scale * uniform(random));
+      packed[packed_position(i, j) - 1] = i == j ? static_cast<float>(1.0 + scale * uniform(random))
+                                                 : static_cast<float>(scale * uniform(random));
     }
   }
   return packed;
