@@ -140,12 +140,12 @@ inline void eight_digits(uint32_t x, char* out) {
   } else if (h0 < 0) {
     scaled = magnitude * digits_detail::scale_powers()[-h0];
   }
-  if (scaled >= 10.0) {
-    scaled = scaled / 10.0;
-    d.exponent = h0 + 2;
-  } else {
-    d.exponent = h0 + 1;
-  }
+  // Selected rather than branched on: whether the estimate h0 falls one
+  // short depends on the mantissa, so a branch would be mispredicted often.
+  const bool once_more = scaled >= 10.0;
+  const double divided = scaled / 10.0;
+  scaled = once_more ? divided : scaled;
+  d.exponent = h0 + 1 + (once_more ? 1 : 0);
 
   // The scaled value is M x 2^-shift with shift >= 49, so the leading
   // digits are floor(M x 10^(g-1) / 2^shift), exactly, in 128 bits.
@@ -166,28 +166,29 @@ inline void eight_digits(uint32_t x, char* out) {
   using digits_detail::kIntegerPowers;
   if (d.kind != DecimalDigits::kFinite || m <= -1) return;
   const int32_t g = d.generated;
+  // The rounding digit is as good as random, so the rounding is selected,
+  // not branched on; only the rare carry out of the first digit branches.
   if (m < g) {
     // Digit m+1 decides; the first m digits are the quotient by 10^(g-m).
     const uint64_t tenths = digits_detail::divide_by_power(d.value, g - m - 1);
-    const uint64_t kept = tenths / 10;
-    if (tenths % 10 < 5) {
-      d.value = kept * kIntegerPowers[g - m];
-    } else if (kept + 1 == kIntegerPowers[m]) {
+    const uint64_t kept = tenths / 10 + (tenths % 10 >= 5 ? 1 : 0);
+    if (kept == kIntegerPowers[m]) {
       d.value = kIntegerPowers[g - 1];  // all nines, or m = 0: '1' and zeros
       ++d.exponent;
     } else {
-      d.value = (kept + 1) * kIntegerPowers[g - m];
+      d.value = kept * kIntegerPowers[g - m];
     }
     return;
   }
-  // The last generated digit rounds the ones before it and becomes '0'.
-  if (d.value % 10 < 5) return;
+  // The last generated digit rounds the ones before it and becomes '0';
+  // below 5 everything stays, that digit too.
+  const bool up = d.value % 10 >= 5;
   const uint64_t kept = d.value / 10 + 1;
-  if (kept == kIntegerPowers[g - 1]) {
+  if (up && kept == kIntegerPowers[g - 1]) {
     d.value = kIntegerPowers[g - 1];
     ++d.exponent;
   } else {
-    d.value = kept * 10;
+    d.value = up ? kept * 10 : d.value;
   }
 }
 
