@@ -1,0 +1,106 @@
+// The D-correlation with every pair of variables' chains running side by
+// side: vectors of partners L for one K, split over worker threads. The
+// vector bodies (simd_kernels.inl) give the six sums; the missing-pair
+// counts and the correlation formula are finished here.
+#include <cstdint>
+#include <vector>
+
+#include "analysis/kernels/kernels.h"
+#include "analysis/kernels/scores.h"
+#include "analysis/kernels/simd_kernels.h"
+#include "analysis/kernels/workers.h"
+
+namespace tova::kernels {
+namespace {
+
+// The pairs of objects that contain an object missing in k or l: all pairs
+// but those among the other objects.
+int64_t missing_pair_count(const PreparedData& d, int64_t k, int64_t l) {
+  const int64_t n = d.objects;
+  const float* xk = d.data + k * n;
+  const float* xl = d.data + l * n;
+  int64_t complete = 0;
+  for (int64_t i = 0; i < n; ++i) complete += (xk[i] != kMissing && xl[i] != kMissing) ? 1 : 0;
+  return n * (n - 1) / 2 - complete * (complete - 1) / 2;
+}
+
+// Splits the tasks into `parts` runs of about equal work; a task whose
+// lanes need the means' pass costs about twice as much.
+std::vector<int32_t> split_tasks(const std::vector<CorrelationTask>& tasks,
+                                 const PreparedData& d, int parts) {
+  std::vector<int64_t> cost(tasks.size());
+  int64_t total = 0;
+  for (size_t t = 0; t < tasks.size(); ++t) {
+    bool double_zero = is_double_zero(d.type[tasks[t].k]);
+    for (int32_t lane = 0; lane < tasks[t].lanes; ++lane)
+      double_zero = double_zero || is_double_zero(d.type[tasks[t].l0 + lane]);
+    cost[t] = double_zero ? 2 : 1;
+    total += cost[t];
+  }
+  std::vector<int32_t> bounds(static_cast<size_t>(parts) + 1, static_cast<int32_t>(tasks.size()));
+  bounds[0] = 0;
+  int64_t running = 0;
+  int part = 1;
+  for (size_t t = 0; t < tasks.size() && part < parts; ++t) {
+    running += cost[t];
+    if (running * parts >= total * part) bounds[static_cast<size_t>(part++)] = static_cast<int32_t>(t + 1);
+  }
+  return bounds;
+}
+
+}  // namespace
+
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
+                        float* squared_distance, int threads, const SimdKernels& kernels) {
+  const int64_t m = prepared.variables;
+  for (int64_t j = 0; j < m; ++j) {
+    d_correlation[j + j * m] = 1.0f;
+    squared_distance[j + j * m] = 0.0f;
+  }
+  std::vector<CorrelationTask> tasks;
+  for (int64_t k = 0; k + 1 < m; ++k) {
+    for (int64_t l0 = k + 1; l0 < m; l0 += kernels.width) {
+      const int64_t lanes = m - l0 < kernels.width ? m - l0 : kernels.width;
+      tasks.push_back(CorrelationTask{static_cast<int32_t>(k), static_cast<int32_t>(l0),
+                                      static_cast<int32_t>(lanes)});
+    }
+  }
+  if (tasks.empty()) return;
+  std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
+  int parts = resolve_thread_count(threads);
+  if (parts > static_cast<int>(tasks.size())) parts = static_cast<int>(tasks.size());
+  const std::vector<int32_t> bounds = split_tasks(tasks, prepared, parts);
+  run_workers(parts, [&](int part) {
+    const int32_t first = bounds[static_cast<size_t>(part)];
+    CorrelationWork work;
+    work.prepared = &prepared;
+    work.tasks = tasks.data() + first;
+    work.task_count = bounds[static_cast<size_t>(part) + 1] - first;
+    work.sums = sums.data() + static_cast<size_t>(first) * static_cast<size_t>(kernels.width);
+    kernels.d_correlation(work);
+  });
+
+  for (size_t t = 0; t < tasks.size(); ++t) {
+    const int64_t k = tasks[t].k;
+    for (int32_t lane = 0; lane < tasks[t].lanes; ++lane) {
+      const int64_t l = tasks[t].l0 + lane;
+      const CorrelationSums& s = sums[t * static_cast<size_t>(kernels.width) + static_cast<size_t>(lane)];
+      const float missing_pairs = counted_pairs(missing_pair_count(prepared, k, l));
+      const float used_pairs =
+          f32(static_cast<double>(prepared.pair_count) - static_cast<double>(missing_pairs));
+      const float r = correlation(s, used_pairs);
+      d_correlation[k + l * m] = r;
+      d_correlation[l + k * m] = r;
+      squared_distance[k + l * m] = s.squared_distance;
+      squared_distance[l + k * m] = s.squared_distance;
+    }
+  }
+}
+
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
+                        float* squared_distance, int threads) {
+  d_correlation_fast(prepared, d_correlation, squared_distance, threads,
+                     preferred_simd_kernels());
+}
+
+}  // namespace tova::kernels

@@ -1,0 +1,662 @@
+// The vector bodies of the fast kernels. Included once per instruction set
+// by a file that defines TOVA_SIMD_NAMESPACE, TOVA_SIMD_NAME and
+// TOVA_SIMD_WIDTH (floats per vector) and is compiled with that set's
+// target flags.
+//
+// Every function here has internal linkage and calls no inline function of
+// another header: a copy compiled for a wide instruction set must never be
+// the one the linker keeps for code that runs on a narrow one.
+//
+// Bit-exactness. The vector code repeats the scalar rules of scores.h
+// operation for operation, in double lanes where the rules evaluate in
+// double. A float operation on two floats gives the same bits as the double
+// operation rounded to float (double carries more than twice the float
+// mantissa), so sums and squares of floats run in float lanes; sum_kl +
+// s_K*s_L, whose product is not rounded, runs in double lanes.
+#include <cstdint>
+#include <cstring>
+
+#include "analysis/kernels/simd_kernels.h"
+
+namespace tova::kernels::TOVA_SIMD_NAMESPACE {
+namespace {
+
+constexpr int kWidth = TOVA_SIMD_WIDTH;
+typedef float vf __attribute__((vector_size(4 * kWidth)));
+typedef int32_t vi __attribute__((vector_size(4 * kWidth)));
+typedef uint32_t vu __attribute__((vector_size(4 * kWidth)));
+typedef double vd __attribute__((vector_size(8 * kWidth)));
+typedef int64_t vl __attribute__((vector_size(8 * kWidth)));
+
+constexpr float kMarker = 5.0f;       // the not-comparable score
+constexpr float kMissingValue = -1.0f;
+
+// Pairs of objects per block of scores.
+constexpr int kBlockPairs = 256;
+
+vf load(const float* p) {
+  vf v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+vi load(const int32_t* p) {
+  vi v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+void store(float* p, vf v) {
+  std::memcpy(p, &v, sizeof v);
+}
+void store(int32_t* p, vi v) {
+  std::memcpy(p, &v, sizeof v);
+}
+// The first `count` elements; the rest zero.
+vf load_first(const float* p, int count) {
+  vf v = {};
+  std::memcpy(&v, p, sizeof(float) * static_cast<size_t>(count));
+  return v;
+}
+vi load_first(const int32_t* p, int count) {
+  vi v = {};
+  std::memcpy(&v, p, sizeof(int32_t) * static_cast<size_t>(count));
+  return v;
+}
+vf splat(float x) {
+  vf v = {};
+  for (int q = 0; q < kWidth; ++q) v[q] = x;
+  return v;
+}
+vi splat(int32_t x) {
+  vi v = {};
+  for (int q = 0; q < kWidth; ++q) v[q] = x;
+  return v;
+}
+vf masked(vf v, vi mask) {
+  return (vf)((vi)v & mask);
+}
+vd widen(vf v) {
+  return __builtin_convertvector(v, vd);
+}
+vf narrow(vd v) {
+  return __builtin_convertvector(v, vf);
+}
+vd absolute(vd v) {
+  return (vd)((vl)v & 0x7fffffffffffffffLL);
+}
+
+// ---------------------------------------------------------------------------
+// Scores: the rules of difference_score() for kWidth pairs of objects.
+
+vd tie_half(vi tie) {
+  return (__builtin_convertvector(tie, vd) - 1.0) / 2.0;
+}
+vf tied_rank(vf xi, vf xj, vi ti, vi tj, double range) {
+  const vd d = absolute(widen(xi) - widen(xj));
+  return narrow((d - tie_half(ti) - tie_half(tj)) / range);
+}
+vf distance_over_range(vf xi, vf xj, double range) {
+  return narrow(absolute(widen(xi) - widen(xj)) / range);
+}
+vf circular(vf xi, vf xj, double period) {
+  const vd d = absolute(widen(xi) - widen(xj));
+  const vd c = period - d;
+  const vd shorter = c <= d ? c : d;
+  return narrow(2.0 * shorter / period);
+}
+
+struct Rule {
+  double range;
+  double period;
+};
+
+// The signed score (ordered partner) and the unsigned one.
+template <int kType>
+void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed_score, vf& unsigned_score) {
+  const vf zero = {};
+  const vf marker = splat(kMarker);
+  if constexpr (kType == 1) {
+    unsigned_score = xi == xj ? zero : splat(1.0f);
+    signed_score = unsigned_score;
+  } else if constexpr (kType == 2 || kType == 3 || kType == 33) {
+    vf value;
+    if constexpr (kType == 2)
+      value = xi == xj ? zero : tied_rank(xi, xj, ti, tj, rule.range);
+    else
+      value = distance_over_range(xi, xj, rule.range);
+    vf score = (xi == 0.0f) & (xj == 0.0f) ? zero : marker;
+    score = (xi > 0.0f) & (xj > 0.0f) ? value : score;
+    unsigned_score = score;
+    signed_score = (xj > xi) & (score != marker) ? -score : score;
+  } else if constexpr (kType == 34) {
+    vf score = (xi == 0.0f) & (xj == 0.0f) ? zero : marker;
+    score = (xi > 0.0f) & (xj > 0.0f) ? circular(xi, xj, rule.period) : score;
+    unsigned_score = score;
+    signed_score = score;
+  } else if constexpr (kType == 4) {
+    const vf value = tied_rank(xi, xj, ti, tj, rule.range);
+    unsigned_score = xi == xj ? zero : value;
+    signed_score = xj > xi ? -value : unsigned_score;
+  } else if constexpr (kType == 6) {
+    unsigned_score = circular(xi, xj, rule.period);
+    signed_score = unsigned_score;
+  } else {  // 5 and 7
+    unsigned_score = distance_over_range(xi, xj, rule.range);
+    signed_score = narrow((widen(xi) - widen(xj)) / rule.range);
+  }
+}
+
+constexpr bool uses_ties(int type) {
+  return type == 2 || type == 4;
+}
+
+// ---------------------------------------------------------------------------
+// D-correlation.
+
+// A run of pairs of objects of one row: object i with j0 .. j0 + count - 1,
+// at block positions first .. first + count - 1.
+struct Segment {
+  int64_t i;
+  int64_t j0;
+  int32_t count;
+  int32_t first;
+};
+
+// Walks the pairs of objects in their order (i, then j), a block at a time.
+struct PairCursor {
+  int64_t n;
+  int64_t i = 0;
+  int64_t j = 1;
+
+  // Fills up to kBlockPairs pairs; returns their number (0 at the end).
+  int next(Segment* segments, int& segment_count) {
+    int filled = 0;
+    segment_count = 0;
+    while (filled < kBlockPairs && i < n - 1) {
+      const int64_t room = kBlockPairs - filled;
+      const int64_t left = n - j;
+      const int32_t count = static_cast<int32_t>(left < room ? left : room);
+      segments[segment_count++] = Segment{i, j, count, filled};
+      filled += count;
+      j += count;
+      if (j == n) {
+        ++i;
+        j = i + 1;
+      }
+    }
+    return filled;
+  }
+};
+
+// The scores of one block, row by pair of objects, column by variable;
+// stride >= m + kWidth so that a vector of partners never leaves its row.
+struct ScoreBlock {
+  float* signed_score;
+  float* unsigned_score;
+  int32_t* valid;  // all ones where neither object is missing
+  int64_t stride;
+};
+
+template <int kType>
+void score_variable(const PreparedData& d, int64_t v, const Segment* segments, int segment_count,
+                    const ScoreBlock& block) {
+  const float* column = d.data + v * d.objects;
+  const int32_t* ties = d.tie_count + v * d.objects;
+  const Rule rule{d.range[v], d.period[v]};
+  const vi no_ties = {};
+  for (int s = 0; s < segment_count; ++s) {
+    const Segment& seg = segments[s];
+    const vf xi = splat(column[seg.i]);
+    const vi ti = uses_ties(kType) ? splat(ties[seg.i]) : no_ties;
+    for (int32_t q = 0; q < seg.count; q += kWidth) {
+      const int32_t lanes = seg.count - q < kWidth ? seg.count - q : kWidth;
+      const float* xp = column + seg.j0 + q;
+      const vf xj = lanes == kWidth ? load(xp) : load_first(xp, lanes);
+      vi tj = no_ties;
+      if constexpr (uses_ties(kType)) {
+        const int32_t* tp = ties + seg.j0 + q;
+        tj = lanes == kWidth ? load(tp) : load_first(tp, lanes);
+      }
+      vf signed_score, unsigned_score;
+      scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
+      const vi valid = ~((xi == kMissingValue) | (xj == kMissingValue));
+      for (int32_t lane = 0; lane < lanes; ++lane) {
+        const int64_t at = (seg.first + q + lane) * block.stride + v;
+        block.signed_score[at] = signed_score[lane];
+        block.unsigned_score[at] = unsigned_score[lane];
+        block.valid[at] = valid[lane];
+      }
+    }
+  }
+}
+
+void score_variable(const PreparedData& d, int64_t v, const Segment* segments, int segment_count,
+                    const ScoreBlock& block) {
+  switch (d.type[v]) {
+    case 1: return score_variable<1>(d, v, segments, segment_count, block);
+    case 2: return score_variable<2>(d, v, segments, segment_count, block);
+    case 3:
+    case 33: return score_variable<3>(d, v, segments, segment_count, block);
+    case 4: return score_variable<4>(d, v, segments, segment_count, block);
+    case 5:
+    case 7: return score_variable<7>(d, v, segments, segment_count, block);
+    case 6: return score_variable<6>(d, v, segments, segment_count, block);
+    case 34: return score_variable<34>(d, v, segments, segment_count, block);
+    default: return;  // other codes are rejected on reading
+  }
+}
+
+bool type_unordered(int32_t type) {
+  return type == 1 || type == 6 || type == 34;
+}
+bool type_double_zero(int32_t type) {
+  return type == 2 || type == 3 || type == 33 || type == 34;
+}
+
+// The running state of one task (one vector of pairs of variables).
+struct TaskState {
+  vf sum_k, sum_l, sum_kl, sum_kk, sum_ll, squared_distance;
+  vf mean_k, mean_l;    // the means' chains of the second pass
+  vu count_k, count_l;  // wrap like the 32-bit counts they stand for
+  vf replace_k, replace_l;  // what a marker becomes: the mean, or itself
+};
+
+// What a task needs to read its scores.
+struct TaskView {
+  int64_t k;
+  int64_t l0;
+  vi partner_unordered;  // lanes whose L is unordered: K scores unsigned there
+  bool k_unordered;      // then every L scores unsigned
+  bool double_zero;      // some lane needs the second pass
+};
+
+// The means' pass over one block for kTasks tasks at once (independent
+// chains interleaved to hide the latency of each).
+template <int kTasks>
+void accumulate_means(TaskState* const* states, const TaskView* const* views,
+                      const ScoreBlock& block, int pairs) {
+  const vf marker = splat(kMarker);
+  TaskState s[kTasks];
+  for (int t = 0; t < kTasks; ++t) s[t] = *states[t];
+  for (int p = 0; p < pairs; ++p) {
+    const float* signed_row = block.signed_score + p * block.stride;
+    const float* unsigned_row = block.unsigned_score + p * block.stride;
+    const int32_t* valid_row = block.valid + p * block.stride;
+    for (int t = 0; t < kTasks; ++t) {
+      const TaskView& v = *views[t];
+      const vf sk = v.partner_unordered ? splat(unsigned_row[v.k]) : splat(signed_row[v.k]);
+      const vf sl = load((v.k_unordered ? unsigned_row : signed_row) + v.l0);
+      const vi valid = splat(valid_row[v.k]) & load(valid_row + v.l0);
+      const vi use_k = valid & (sk != marker);
+      const vi use_l = valid & (sl != marker);
+      s[t].mean_k += masked(sk, use_k);
+      s[t].mean_l += masked(sl, use_l);
+      s[t].count_k -= (vu)use_k;
+      s[t].count_l -= (vu)use_l;
+    }
+  }
+  for (int t = 0; t < kTasks; ++t) *states[t] = s[t];
+}
+
+// The sums' pass over one block for kTasks tasks at once. Skipped pairs add
+// +0.0, which leaves every chain as it is: a sum that starts at +0.0 is
+// never -0.0.
+template <int kTasks, bool kReplace>
+void accumulate_sums(TaskState* const* states, const TaskView* const* views,
+                     const ScoreBlock& block, int pairs) {
+  const vf marker = splat(kMarker);
+  TaskState s[kTasks];
+  for (int t = 0; t < kTasks; ++t) s[t] = *states[t];
+  for (int p = 0; p < pairs; ++p) {
+    const float* signed_row = block.signed_score + p * block.stride;
+    const float* unsigned_row = block.unsigned_score + p * block.stride;
+    const int32_t* valid_row = block.valid + p * block.stride;
+    for (int t = 0; t < kTasks; ++t) {
+      const TaskView& v = *views[t];
+      vf sk = v.partner_unordered ? splat(unsigned_row[v.k]) : splat(signed_row[v.k]);
+      vf sl = load((v.k_unordered ? unsigned_row : signed_row) + v.l0);
+      if constexpr (kReplace) {
+        sk = sk == marker ? s[t].replace_k : sk;
+        sl = sl == marker ? s[t].replace_l : sl;
+      }
+      const vi valid = splat(valid_row[v.k]) & load(valid_row + v.l0);
+      sk = masked(sk, valid);
+      sl = masked(sl, valid);
+      s[t].sum_k += sk;
+      s[t].sum_l += sl;
+      s[t].sum_kk += sk * sk;
+      s[t].sum_ll += sl * sl;
+      const vf difference = sk - sl;
+      s[t].squared_distance += difference * difference;
+      s[t].sum_kl = narrow(widen(s[t].sum_kl) + widen(sk) * widen(sl));
+    }
+  }
+  for (int t = 0; t < kTasks; ++t) *states[t] = s[t];
+}
+
+// Runs the tasks listed in `order` in pairs, the odd one alone.
+template <bool kMeans>
+void run_block(TaskState* states, const TaskView* views, const int32_t* order, int count,
+               const ScoreBlock& block, int pairs) {
+  int t = 0;
+  for (; t + 1 < count; t += 2) {
+    TaskState* const s[2] = {&states[order[t]], &states[order[t + 1]]};
+    const TaskView* const v[2] = {&views[order[t]], &views[order[t + 1]]};
+    if constexpr (kMeans) {
+      accumulate_means<2>(s, v, block, pairs);
+    } else if (v[0]->double_zero || v[1]->double_zero) {
+      accumulate_sums<2, true>(s, v, block, pairs);
+    } else {
+      accumulate_sums<2, false>(s, v, block, pairs);
+    }
+  }
+  if (t < count) {
+    TaskState* const s[1] = {&states[order[t]]};
+    const TaskView* const v[1] = {&views[order[t]]};
+    if constexpr (kMeans)
+      accumulate_means<1>(s, v, block, pairs);
+    else if (v[0]->double_zero)
+      accumulate_sums<1, true>(s, v, block, pairs);
+    else
+      accumulate_sums<1, false>(s, v, block, pairs);
+  }
+}
+
+// One pass over every pair of objects: score the block, then feed it to the
+// tasks.
+template <bool kMeans>
+void pass(const PreparedData& d, const bool* needed, TaskState* states, const TaskView* views,
+          const int32_t* order, int count, const ScoreBlock& block, Segment* segments) {
+  PairCursor cursor{d.objects};
+  int segment_count = 0;
+  for (;;) {
+    const int pairs = cursor.next(segments, segment_count);
+    if (pairs == 0) break;
+    for (int64_t v = 0; v < d.variables; ++v) {
+      if (needed[v]) score_variable(d, v, segments, segment_count, block);
+    }
+    run_block<kMeans>(states, views, order, count, block, pairs);
+  }
+}
+
+void d_correlation(const CorrelationWork& work) {
+  const PreparedData& d = *work.prepared;
+  const int64_t m = d.variables;
+  const int count = work.task_count;
+  if (count == 0) return;
+
+  TaskState* states = new TaskState[static_cast<size_t>(count)]();
+  TaskView* views = new TaskView[static_cast<size_t>(count)]();
+  int32_t* order = new int32_t[static_cast<size_t>(count)];
+  bool* needed = new bool[static_cast<size_t>(m)]();
+  const int64_t stride = m + kWidth;
+  const size_t block_size = static_cast<size_t>(kBlockPairs * stride);
+  float* signed_scores = new float[block_size]();
+  float* unsigned_scores = new float[block_size]();
+  int32_t* valid = new int32_t[block_size]();
+  Segment* segments = new Segment[kBlockPairs];
+  const ScoreBlock block{signed_scores, unsigned_scores, valid, stride};
+
+  int means_count = 0;
+  for (int t = 0; t < count; ++t) {
+    const CorrelationTask& task = work.tasks[t];
+    TaskView& v = views[t];
+    states[t].replace_k = splat(kMarker);
+    states[t].replace_l = splat(kMarker);
+    v.k = task.k;
+    v.l0 = task.l0;
+    v.k_unordered = type_unordered(d.type[task.k]);
+    v.double_zero = type_double_zero(d.type[task.k]);
+    needed[task.k] = true;
+    for (int lane = 0; lane < task.lanes; ++lane) {
+      const int32_t partner = d.type[task.l0 + lane];
+      v.partner_unordered[lane] = type_unordered(partner) ? -1 : 0;
+      v.double_zero = v.double_zero || type_double_zero(partner);
+      needed[task.l0 + lane] = true;
+    }
+    if (v.double_zero) order[means_count++] = t;
+  }
+  if (means_count > 0) {
+    pass<true>(d, needed, states, views, order, means_count, block, segments);
+    for (int i = 0; i < means_count; ++i) {
+      TaskState& s = states[order[i]];
+      const CorrelationTask& task = work.tasks[order[i]];
+      const bool k_double_zero = type_double_zero(d.type[task.k]);
+      for (int lane = 0; lane < task.lanes; ++lane) {
+        if (!k_double_zero && !type_double_zero(d.type[task.l0 + lane])) continue;
+        s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) /
+                                               static_cast<int32_t>(s.count_k[lane]));
+        s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) /
+                                               static_cast<int32_t>(s.count_l[lane]));
+      }
+    }
+  }
+  for (int t = 0; t < count; ++t) order[t] = t;
+  pass<false>(d, needed, states, views, order, count, block, segments);
+
+  for (int t = 0; t < count; ++t) {
+    const TaskState& s = states[t];
+    for (int lane = 0; lane < work.tasks[t].lanes; ++lane) {
+      CorrelationSums& out = work.sums[static_cast<int64_t>(t) * kWidth + lane];
+      out.sum_k = s.sum_k[lane];
+      out.sum_l = s.sum_l[lane];
+      out.sum_kl = s.sum_kl[lane];
+      out.sum_kk = s.sum_kk[lane];
+      out.sum_ll = s.sum_ll[lane];
+      out.squared_distance = s.squared_distance[lane];
+    }
+  }
+  delete[] segments;
+  delete[] valid;
+  delete[] unsigned_scores;
+  delete[] signed_scores;
+  delete[] needed;
+  delete[] order;
+  delete[] views;
+  delete[] states;
+}
+
+// ---------------------------------------------------------------------------
+// Gower dissimilarities.
+
+// The unsigned scores of one variable for object i against objects j0 ..
+// j0 + count - 1, written to row[0 .. count); a pair with a missing value
+// gets the marker, since neither is added nor counted.
+template <int kType>
+void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t count,
+               float* row) {
+  const float* column = d.data + v * d.objects;
+  const int32_t* ties = d.tie_count + v * d.objects;
+  const Rule rule{d.range[v], d.period[v]};
+  const vf xi = splat(column[i]);
+  const vi no_ties = {};
+  const vi ti = uses_ties(kType) ? splat(ties[i]) : no_ties;
+  const vf marker = splat(kMarker);
+  for (int64_t q = 0; q < count; q += kWidth) {
+    const int lanes = count - q < kWidth ? static_cast<int>(count - q) : kWidth;
+    const vf xj = lanes == kWidth ? load(column + j0 + q) : load_first(column + j0 + q, lanes);
+    vi tj = no_ties;
+    if constexpr (uses_ties(kType))
+      tj = lanes == kWidth ? load(ties + j0 + q) : load_first(ties + j0 + q, lanes);
+    vf signed_score, score;
+    scores<kType>(rule, xi, xj, ti, tj, signed_score, score);
+    score = (xi == kMissingValue) | (xj == kMissingValue) ? marker : score;
+    if (lanes == kWidth) {
+      store(row + q, score);
+    } else {
+      for (int lane = 0; lane < lanes; ++lane) row[q + lane] = score[lane];
+    }
+  }
+}
+
+void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t count,
+               float* row) {
+  switch (d.type[v]) {
+    case 1: return score_row<1>(d, v, i, j0, count, row);
+    case 2: return score_row<2>(d, v, i, j0, count, row);
+    case 3:
+    case 33: return score_row<3>(d, v, i, j0, count, row);
+    case 4: return score_row<4>(d, v, i, j0, count, row);
+    case 5:
+    case 7: return score_row<7>(d, v, i, j0, count, row);
+    case 6: return score_row<6>(d, v, i, j0, count, row);
+    case 34: return score_row<34>(d, v, i, j0, count, row);
+    default:
+      for (int64_t q = 0; q < count; ++q) row[q] = 0.0f;
+      return;
+  }
+}
+
+// The means' chains of up to kGroup variables side by side.
+constexpr int kGroup = 4;
+
+void gower_means(const GowerMeansWork& work) {
+  const PreparedData& d = *work.prepared;
+  const int64_t n = d.objects;
+  float* rows = new float[static_cast<size_t>(kGroup * (n > 0 ? n : 1))];
+  for (int first = 0; first < work.variable_count; first += kGroup) {
+    const int group =
+        work.variable_count - first < kGroup ? work.variable_count - first : kGroup;
+    float sums[kGroup] = {};
+    uint32_t counts[kGroup] = {};
+    for (int64_t i = 0; i + 1 < n; ++i) {
+      const int64_t count = n - 1 - i;
+      for (int g = 0; g < group; ++g)
+        score_row(d, work.variables[first + g], i, i + 1, count, rows + g * n);
+      for (int64_t q = 0; q < count; ++q) {
+        for (int g = 0; g < kGroup; ++g) {
+          if (g >= group) break;
+          const float score = rows[g * n + q];
+          if (score != kMarker) {
+            sums[g] += score;
+            ++counts[g];
+          }
+        }
+      }
+    }
+    for (int g = 0; g < group; ++g) {
+      work.score_sum[first + g] = sums[g];
+      work.scored_pairs[first + g] = static_cast<int32_t>(counts[g]);
+    }
+  }
+  delete[] rows;
+}
+
+// Adds variable v's terms to the pairs (i, j), i = 0 .. j - 1, of column j.
+template <int kType>
+void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, float* sums,
+                   int32_t* missing, int32_t* hit) {
+  const float* column = d.data + v * d.objects;
+  const int32_t* ties = d.tie_count + v * d.objects;
+  const Rule rule{d.range[v], d.period[v]};
+  const vf xj = splat(column[j]);
+  const vi no_ties = {};
+  const vi tj = uses_ties(kType) ? splat(ties[j]) : no_ties;
+  const vf marker = splat(kMarker);
+  const vf replacement = splat(mean);
+  vi markers = {};
+  for (int64_t i = 0; i < j; i += kWidth) {
+    const int lanes = j - i < kWidth ? static_cast<int>(j - i) : kWidth;
+    vf xi, sum;
+    vi ti = no_ties, miss;
+    if (lanes == kWidth) {
+      xi = load(column + i);
+      if constexpr (uses_ties(kType)) ti = load(ties + i);
+      sum = load(sums + i);
+      miss = load(missing + i);
+    } else {
+      xi = load_first(column + i, lanes);
+      if constexpr (uses_ties(kType)) ti = load_first(ties + i, lanes);
+      sum = load_first(sums + i, lanes);
+      miss = load_first(missing + i, lanes);
+    }
+    vf signed_score, score;
+    scores<kType>(rule, xi, xj, ti, tj, signed_score, score);
+    const vi is_missing = xi == kMissingValue;
+    const vi is_marker = (score == marker) & ~is_missing;
+    markers |= is_marker;
+    sum += masked(is_marker ? replacement : score, ~is_missing);
+    miss -= is_missing;
+    if (lanes == kWidth) {
+      store(sums + i, sum);
+      store(missing + i, miss);
+    } else {
+      for (int lane = 0; lane < lanes; ++lane) {
+        sums[i + lane] = sum[lane];
+        missing[i + lane] = miss[lane];
+      }
+    }
+  }
+  for (int lane = 0; lane < kWidth; ++lane) {
+    if (markers[lane]) *hit = 1;
+  }
+}
+
+void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, float* sums,
+                   int32_t* missing, int32_t* hit) {
+  switch (d.type[v]) {
+    case 1: return fill_variable<1>(d, v, j, mean, sums, missing, hit);
+    case 2: return fill_variable<2>(d, v, j, mean, sums, missing, hit);
+    case 3:
+    case 33: return fill_variable<3>(d, v, j, mean, sums, missing, hit);
+    case 4: return fill_variable<4>(d, v, j, mean, sums, missing, hit);
+    case 5:
+    case 7: return fill_variable<7>(d, v, j, mean, sums, missing, hit);
+    case 6: return fill_variable<6>(d, v, j, mean, sums, missing, hit);
+    case 34: return fill_variable<34>(d, v, j, mean, sums, missing, hit);
+    default: return;
+  }
+}
+
+// Columns taken from the shared counter at a time.
+constexpr int64_t kColumnChunk = 8;
+
+void gower_fill(const GowerFillWork& work) {
+  const PreparedData& d = *work.prepared;
+  const int64_t n = d.objects;
+  const int64_t m = d.variables;
+  int32_t* missing = new int32_t[static_cast<size_t>(n > 0 ? n : 1)];
+  int32_t* hits = new int32_t[static_cast<size_t>(m > 0 ? m : 1)]();
+  for (;;) {
+    const int64_t last = __atomic_fetch_sub(work.next_column, kColumnChunk, __ATOMIC_RELAXED);
+    if (last < 0) break;
+    const int64_t first = last - kColumnChunk + 1 > 0 ? last - kColumnChunk + 1 : 0;
+    for (int64_t j = last; j >= first; --j) {
+      // Column j holds the pairs (i, j), i < j, then the diagonal (j, j).
+      float* sums = work.semimatrix + j * (j + 1) / 2;
+      for (int64_t i = 0; i < j; ++i) {
+        sums[i] = 0.0f;
+        missing[i] = 0;
+      }
+      for (int64_t v = 0; v < m; ++v) {
+        if (d.data[j + v * n] == kMissingValue) {
+          for (int64_t i = 0; i < j; ++i) ++missing[i];
+          continue;
+        }
+        fill_variable(d, v, j, work.mean_score[v], sums, missing, &hits[v]);
+      }
+      const float divisor = static_cast<float>(m);
+      for (int64_t i = 0; i < j; i += kWidth) {
+        const int lanes = j - i < kWidth ? static_cast<int>(j - i) : kWidth;
+        if (lanes == kWidth) {
+          const vi count = load(missing + i);
+          store(sums + i, load(sums + i) / __builtin_convertvector(static_cast<int32_t>(m) - count, vf));
+        } else {
+          for (int lane = 0; lane < lanes; ++lane)
+            sums[i + lane] = sums[i + lane] / static_cast<float>(m - missing[i + lane]);
+        }
+      }
+      sums[j] = 0.0f / divisor;
+    }
+  }
+  for (int64_t v = 0; v < m; ++v) {
+    if (hits[v] && !work.mean_known[v]) __atomic_store_n(&work.hit_marker[v], 1, __ATOMIC_RELAXED);
+  }
+  delete[] hits;
+  delete[] missing;
+}
+
+}  // namespace
+
+const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth, d_correlation, gower_means, gower_fill};
+
+}  // namespace tova::kernels::TOVA_SIMD_NAMESPACE
