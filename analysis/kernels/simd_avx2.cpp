@@ -2,6 +2,7 @@
 #define TOVA_SIMD_NAMESPACE avx2
 #define TOVA_SIMD_NAME "avx2"
 #define TOVA_SIMD_WIDTH 8
+#define TOVA_SIMD_INTERLEAVE 2
 #include "analysis/kernels/simd_kernels.inl"
 
 namespace tova::kernels {

@@ -2,6 +2,7 @@
 #define TOVA_SIMD_NAMESPACE avx512
 #define TOVA_SIMD_NAME "avx512"
 #define TOVA_SIMD_WIDTH 16
+#define TOVA_SIMD_INTERLEAVE 3
 #include "analysis/kernels/simd_kernels.inl"
 
 namespace tova::kernels {

@@ -2,6 +2,7 @@
 #define TOVA_SIMD_NAMESPACE generic
 #define TOVA_SIMD_NAME "generic"
 #define TOVA_SIMD_WIDTH 4
+#define TOVA_SIMD_INTERLEAVE 2
 #include "analysis/kernels/simd_kernels.inl"
 
 namespace tova::kernels {

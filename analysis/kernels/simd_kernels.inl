@@ -15,6 +15,9 @@
 // s_K*s_L, whose product is not rounded, runs in double lanes.
 #include <cstdint>
 #include <cstring>
+#if TOVA_SIMD_WIDTH > 4
+#include <immintrin.h>
+#endif
 
 #include "analysis/kernels/simd_kernels.h"
 
@@ -27,77 +30,148 @@ typedef int32_t vi __attribute__((vector_size(4 * kWidth)));
 typedef uint32_t vu __attribute__((vector_size(4 * kWidth)));
 typedef double vd __attribute__((vector_size(8 * kWidth)));
 typedef int64_t vl __attribute__((vector_size(8 * kWidth)));
+constexpr int kHalf = kWidth / 2;
+typedef float vfh __attribute__((vector_size(4 * kHalf)));
+typedef double vdh __attribute__((vector_size(8 * kHalf)));
 
-constexpr float kMarker = 5.0f;       // the not-comparable score
+#define TOVA_INLINE [[gnu::always_inline]] inline
+
+constexpr float kMarker = 5.0f;  // the not-comparable score
 constexpr float kMissingValue = -1.0f;
+// The score stored for a pair of objects with a missing value: a
+// signalling NaN, which no arithmetic produces.
+constexpr int32_t kAbsent = 0x7fa5a5a5;
 
 // Pairs of objects per block of scores.
 constexpr int kBlockPairs = 256;
+// Tasks whose chains one loop runs side by side.
+constexpr int kInterleave = TOVA_SIMD_INTERLEAVE;
 
-vf load(const float* p) {
+TOVA_INLINE vf load(const float* p) {
   vf v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-vi load(const int32_t* p) {
+TOVA_INLINE vi load(const int32_t* p) {
   vi v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-void store(float* p, vf v) {
+TOVA_INLINE void store(float* p, vf v) {
   std::memcpy(p, &v, sizeof v);
 }
-void store(int32_t* p, vi v) {
+TOVA_INLINE void store(int32_t* p, vi v) {
   std::memcpy(p, &v, sizeof v);
 }
 // The first `count` elements; the rest zero.
-vf load_first(const float* p, int count) {
+TOVA_INLINE vf load_first(const float* p, int count) {
   vf v = {};
   std::memcpy(&v, p, sizeof(float) * static_cast<size_t>(count));
   return v;
 }
-vi load_first(const int32_t* p, int count) {
+TOVA_INLINE vi load_first(const int32_t* p, int count) {
   vi v = {};
   std::memcpy(&v, p, sizeof(int32_t) * static_cast<size_t>(count));
   return v;
 }
-vf splat(float x) {
+TOVA_INLINE vf splat(float x) {
   vf v = {};
   for (int q = 0; q < kWidth; ++q) v[q] = x;
   return v;
 }
-vi splat(int32_t x) {
+TOVA_INLINE vi splat(int32_t x) {
   vi v = {};
   for (int q = 0; q < kWidth; ++q) v[q] = x;
   return v;
 }
-vf masked(vf v, vi mask) {
+TOVA_INLINE vf masked(vf v, vi mask) {
   return (vf)((vi)v & mask);
 }
-vd widen(vf v) {
+TOVA_INLINE vd widen(vf v) {
   return __builtin_convertvector(v, vd);
 }
-vf narrow(vd v) {
+TOVA_INLINE vf narrow(vd v) {
   return __builtin_convertvector(v, vf);
 }
-vd absolute(vd v) {
+TOVA_INLINE vd absolute(vd v) {
   return (vd)((vl)v & 0x7fffffffffffffffLL);
+}
+// Halves of a vector, by shuffles (a trip through memory would stall the
+// chains that read them).
+TOVA_INLINE vfh low_floats(vf v) {
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(v, v, 0, 1, 2, 3);
+#else
+  return __builtin_shufflevector(v, v, 0, 1);
+#endif
+}
+TOVA_INLINE vfh high_floats(vf v) {
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(v, v, 4, 5, 6, 7);
+#else
+  return __builtin_shufflevector(v, v, 2, 3);
+#endif
+}
+// Float to double and back on half vectors, by the instruction itself:
+// the compiler's generic lowering splits these into quarters (the
+// zero-masked forms with a full mask: the plain ones trip a false
+// uninitialised-value warning).
+TOVA_INLINE vdh to_double(vfh v) {
+#if TOVA_SIMD_WIDTH == 16
+  return (vdh)_mm512_maskz_cvtps_pd(0xff, (__m256)v);
+#elif TOVA_SIMD_WIDTH == 8
+  return (vdh)_mm256_cvtps_pd((__m128)v);
+#else
+  return __builtin_convertvector(v, vdh);
+#endif
+}
+TOVA_INLINE vfh to_float(vdh v) {
+#if TOVA_SIMD_WIDTH == 16
+  return (vfh)_mm512_maskz_cvtpd_ps(0xff, (__m512d)v);
+#elif TOVA_SIMD_WIDTH == 8
+  return (vfh)_mm256_cvtpd_ps((__m256d)v);
+#else
+  return __builtin_convertvector(v, vfh);
+#endif
+}
+TOVA_INLINE vdh low_half(vf v) {
+  return to_double(low_floats(v));
+}
+TOVA_INLINE vdh high_half(vf v) {
+  return to_double(high_floats(v));
+}
+TOVA_INLINE vdh round_to_float(vdh v) {
+  return to_double(to_float(v));
+}
+TOVA_INLINE vf join(vdh low, vdh high) {
+  const vfh l = to_float(low), h = to_float(high);
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(l, h, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(l, h, 0, 1, 2, 3, 4, 5, 6, 7);
+#else
+  return __builtin_shufflevector(l, h, 0, 1, 2, 3);
+#endif
 }
 
 // ---------------------------------------------------------------------------
 // Scores: the rules of difference_score() for kWidth pairs of objects.
 
-vd tie_half(vi tie) {
+TOVA_INLINE vd tie_half(vi tie) {
   return (__builtin_convertvector(tie, vd) - 1.0) / 2.0;
 }
-vf tied_rank(vf xi, vf xj, vi ti, vi tj, double range) {
+TOVA_INLINE vf tied_rank(vf xi, vf xj, vi ti, vi tj, double range) {
   const vd d = absolute(widen(xi) - widen(xj));
   return narrow((d - tie_half(ti) - tie_half(tj)) / range);
 }
-vf distance_over_range(vf xi, vf xj, double range) {
+TOVA_INLINE vf distance_over_range(vf xi, vf xj, double range) {
   return narrow(absolute(widen(xi) - widen(xj)) / range);
 }
-vf circular(vf xi, vf xj, double period) {
+TOVA_INLINE vf circular(vf xi, vf xj, double period) {
   const vd d = absolute(widen(xi) - widen(xj));
   const vd c = period - d;
   const vd shorter = c <= d ? c : d;
@@ -111,7 +185,7 @@ struct Rule {
 
 // The signed score (ordered partner) and the unsigned one.
 template <int kType>
-void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed_score, vf& unsigned_score) {
+TOVA_INLINE void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed_score, vf& unsigned_score) {
   const vf zero = {};
   const vf marker = splat(kMarker);
   if constexpr (kType == 1) {
@@ -189,10 +263,10 @@ struct PairCursor {
 
 // The scores of one block, row by pair of objects, column by variable;
 // stride >= m + kWidth so that a vector of partners never leaves its row.
+// A pair with a missing value holds kAbsent in both.
 struct ScoreBlock {
   float* signed_score;
   float* unsigned_score;
-  int32_t* valid;  // all ones where neither object is missing
   int64_t stride;
 };
 
@@ -218,12 +292,15 @@ void score_variable(const PreparedData& d, int64_t v, const Segment* segments, i
       }
       vf signed_score, unsigned_score;
       scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
-      const vi valid = ~((xi == kMissingValue) | (xj == kMissingValue));
+      const vi missing = (xi == kMissingValue) | (xj == kMissingValue);
+      const vf absent = (vf)splat(kAbsent);
+      signed_score = missing ? absent : signed_score;
+      unsigned_score = missing ? absent : unsigned_score;
+      float* signed_out = block.signed_score + (seg.first + q) * block.stride + v;
+      float* unsigned_out = block.unsigned_score + (seg.first + q) * block.stride + v;
       for (int32_t lane = 0; lane < lanes; ++lane) {
-        const int64_t at = (seg.first + q + lane) * block.stride + v;
-        block.signed_score[at] = signed_score[lane];
-        block.unsigned_score[at] = unsigned_score[lane];
-        block.valid[at] = valid[lane];
+        signed_out[lane * block.stride] = signed_score[lane];
+        unsigned_out[lane * block.stride] = unsigned_score[lane];
       }
     }
   }
@@ -253,10 +330,13 @@ bool type_double_zero(int32_t type) {
 }
 
 // The running state of one task (one vector of pairs of variables).
+// sum_kl is kept as two half vectors of doubles that always hold float
+// values: each step adds the unrounded product in double and rounds.
 struct TaskState {
-  vf sum_k, sum_l, sum_kl, sum_kk, sum_ll, squared_distance;
-  vf mean_k, mean_l;    // the means' chains of the second pass
-  vu count_k, count_l;  // wrap like the 32-bit counts they stand for
+  vf sum_k, sum_l, sum_kk, sum_ll, squared_distance;
+  vdh sum_kl_low, sum_kl_high;
+  vf mean_k, mean_l;        // the means' chains of the second pass
+  vu count_k, count_l;      // wrap like the 32-bit counts they stand for
   vf replace_k, replace_l;  // what a marker becomes: the mean, or itself
 };
 
@@ -269,32 +349,68 @@ struct TaskView {
   bool double_zero;      // some lane needs the second pass
 };
 
+// The rows a task reads: K's two scores and the partners' scores, as
+// offsets into the block.
+struct TaskRows {
+  const float* k_signed;
+  const float* k_unsigned;
+  const float* partners;
+  vi partner_unordered;
+};
+
+TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
+  return TaskRows{block.signed_score + v.k, block.unsigned_score + v.k,
+                  (v.k_unordered ? block.unsigned_score : block.signed_score) + v.l0,
+                  v.partner_unordered};
+}
+
+TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
+  return r.partner_unordered ? splat(r.k_unsigned[at]) : splat(r.k_signed[at]);
+}
+
+TOVA_INLINE vi present(vf sk, vf sl) {
+  return ((vi)sk != kAbsent) & ((vi)sl != kAbsent);
+}
+
 // The means' pass over one block for kTasks tasks at once (independent
 // chains interleaved to hide the latency of each).
 template <int kTasks>
 void accumulate_means(TaskState* const* states, const TaskView* const* views,
                       const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
-  TaskState s[kTasks];
-  for (int t = 0; t < kTasks; ++t) s[t] = *states[t];
+  TaskRows rows[kTasks];
+  vf mean_k[kTasks], mean_l[kTasks];
+  vu count_k[kTasks], count_l[kTasks];
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    rows[t] = rows_of(*views[t], block);
+    mean_k[t] = states[t]->mean_k;
+    mean_l[t] = states[t]->mean_l;
+    count_k[t] = states[t]->count_k;
+    count_l[t] = states[t]->count_l;
+  }
   for (int p = 0; p < pairs; ++p) {
-    const float* signed_row = block.signed_score + p * block.stride;
-    const float* unsigned_row = block.unsigned_score + p * block.stride;
-    const int32_t* valid_row = block.valid + p * block.stride;
+    const int64_t at = p * block.stride;
+#pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
-      const TaskView& v = *views[t];
-      const vf sk = v.partner_unordered ? splat(unsigned_row[v.k]) : splat(signed_row[v.k]);
-      const vf sl = load((v.k_unordered ? unsigned_row : signed_row) + v.l0);
-      const vi valid = splat(valid_row[v.k]) & load(valid_row + v.l0);
+      const vf sk = k_score(rows[t], at);
+      const vf sl = load(rows[t].partners + at);
+      const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
-      s[t].mean_k += masked(sk, use_k);
-      s[t].mean_l += masked(sl, use_l);
-      s[t].count_k -= (vu)use_k;
-      s[t].count_l -= (vu)use_l;
+      mean_k[t] += masked(sk, use_k);
+      mean_l[t] += masked(sl, use_l);
+      count_k[t] -= (vu)use_k;
+      count_l[t] -= (vu)use_l;
     }
   }
-  for (int t = 0; t < kTasks; ++t) *states[t] = s[t];
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    states[t]->mean_k = mean_k[t];
+    states[t]->mean_l = mean_l[t];
+    states[t]->count_k = count_k[t];
+    states[t]->count_l = count_l[t];
+  }
 }
 
 // The sums' pass over one block for kTasks tasks at once. Skipped pairs add
@@ -304,52 +420,84 @@ template <int kTasks, bool kReplace>
 void accumulate_sums(TaskState* const* states, const TaskView* const* views,
                      const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
-  TaskState s[kTasks];
-  for (int t = 0; t < kTasks; ++t) s[t] = *states[t];
+  TaskRows rows[kTasks];
+  vf sum_k[kTasks], sum_l[kTasks], sum_kk[kTasks], sum_ll[kTasks], squared[kTasks];
+  vdh kl_low[kTasks], kl_high[kTasks];
+  vf replace_k[kTasks], replace_l[kTasks];
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    const TaskState& s = *states[t];
+    rows[t] = rows_of(*views[t], block);
+    sum_k[t] = s.sum_k;
+    sum_l[t] = s.sum_l;
+    sum_kk[t] = s.sum_kk;
+    sum_ll[t] = s.sum_ll;
+    squared[t] = s.squared_distance;
+    kl_low[t] = s.sum_kl_low;
+    kl_high[t] = s.sum_kl_high;
+    replace_k[t] = s.replace_k;
+    replace_l[t] = s.replace_l;
+  }
   for (int p = 0; p < pairs; ++p) {
-    const float* signed_row = block.signed_score + p * block.stride;
-    const float* unsigned_row = block.unsigned_score + p * block.stride;
-    const int32_t* valid_row = block.valid + p * block.stride;
+    const int64_t at = p * block.stride;
+#pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
-      const TaskView& v = *views[t];
-      vf sk = v.partner_unordered ? splat(unsigned_row[v.k]) : splat(signed_row[v.k]);
-      vf sl = load((v.k_unordered ? unsigned_row : signed_row) + v.l0);
+      vf sk = k_score(rows[t], at);
+      vf sl = load(rows[t].partners + at);
+      const vi valid = present(sk, sl);
       if constexpr (kReplace) {
-        sk = sk == marker ? s[t].replace_k : sk;
-        sl = sl == marker ? s[t].replace_l : sl;
+        sk = sk == marker ? replace_k[t] : sk;
+        sl = sl == marker ? replace_l[t] : sl;
       }
-      const vi valid = splat(valid_row[v.k]) & load(valid_row + v.l0);
       sk = masked(sk, valid);
       sl = masked(sl, valid);
-      s[t].sum_k += sk;
-      s[t].sum_l += sl;
-      s[t].sum_kk += sk * sk;
-      s[t].sum_ll += sl * sl;
+      sum_k[t] += sk;
+      sum_l[t] += sl;
+      sum_kk[t] += sk * sk;
+      sum_ll[t] += sl * sl;
       const vf difference = sk - sl;
-      s[t].squared_distance += difference * difference;
-      s[t].sum_kl = narrow(widen(s[t].sum_kl) + widen(sk) * widen(sl));
+      squared[t] += difference * difference;
+      kl_low[t] = round_to_float(kl_low[t] + low_half(sk) * low_half(sl));
+      kl_high[t] = round_to_float(kl_high[t] + high_half(sk) * high_half(sl));
     }
   }
-  for (int t = 0; t < kTasks; ++t) *states[t] = s[t];
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    TaskState& s = *states[t];
+    s.sum_k = sum_k[t];
+    s.sum_l = sum_l[t];
+    s.sum_kk = sum_kk[t];
+    s.sum_ll = sum_ll[t];
+    s.squared_distance = squared[t];
+    s.sum_kl_low = kl_low[t];
+    s.sum_kl_high = kl_high[t];
+  }
 }
 
-// Runs the tasks listed in `order` in pairs, the odd one alone.
+// Runs the tasks listed in `order` kInterleave at a time, the rest one by
+// one.
 template <bool kMeans>
 void run_block(TaskState* states, const TaskView* views, const int32_t* order, int count,
                const ScoreBlock& block, int pairs) {
   int t = 0;
-  for (; t + 1 < count; t += 2) {
-    TaskState* const s[2] = {&states[order[t]], &states[order[t + 1]]};
-    const TaskView* const v[2] = {&views[order[t]], &views[order[t + 1]]};
+  for (; t + kInterleave <= count; t += kInterleave) {
+    TaskState* s[kInterleave];
+    const TaskView* v[kInterleave];
+    bool double_zero = false;
+    for (int i = 0; i < kInterleave; ++i) {
+      s[i] = &states[order[t + i]];
+      v[i] = &views[order[t + i]];
+      double_zero = double_zero || v[i]->double_zero;
+    }
     if constexpr (kMeans) {
-      accumulate_means<2>(s, v, block, pairs);
-    } else if (v[0]->double_zero || v[1]->double_zero) {
-      accumulate_sums<2, true>(s, v, block, pairs);
+      accumulate_means<kInterleave>(s, v, block, pairs);
+    } else if (double_zero) {
+      accumulate_sums<kInterleave, true>(s, v, block, pairs);
     } else {
-      accumulate_sums<2, false>(s, v, block, pairs);
+      accumulate_sums<kInterleave, false>(s, v, block, pairs);
     }
   }
-  if (t < count) {
+  for (; t < count; ++t) {
     TaskState* const s[1] = {&states[order[t]]};
     const TaskView* const v[1] = {&views[order[t]]};
     if constexpr (kMeans)
@@ -392,9 +540,8 @@ void d_correlation(const CorrelationWork& work) {
   const size_t block_size = static_cast<size_t>(kBlockPairs * stride);
   float* signed_scores = new float[block_size]();
   float* unsigned_scores = new float[block_size]();
-  int32_t* valid = new int32_t[block_size]();
   Segment* segments = new Segment[kBlockPairs];
-  const ScoreBlock block{signed_scores, unsigned_scores, valid, stride};
+  const ScoreBlock block{signed_scores, unsigned_scores, stride};
 
   int means_count = 0;
   for (int t = 0; t < count; ++t) {
@@ -439,14 +586,13 @@ void d_correlation(const CorrelationWork& work) {
       CorrelationSums& out = work.sums[static_cast<int64_t>(t) * kWidth + lane];
       out.sum_k = s.sum_k[lane];
       out.sum_l = s.sum_l[lane];
-      out.sum_kl = s.sum_kl[lane];
+      out.sum_kl = join(s.sum_kl_low, s.sum_kl_high)[lane];
       out.sum_kk = s.sum_kk[lane];
       out.sum_ll = s.sum_ll[lane];
       out.squared_distance = s.squared_distance[lane];
     }
   }
   delete[] segments;
-  delete[] valid;
   delete[] unsigned_scores;
   delete[] signed_scores;
   delete[] needed;
