@@ -605,11 +605,12 @@ void d_correlation(const CorrelationWork& work) {
 // Gower dissimilarities.
 
 // The unsigned scores of one variable for object i against objects j0 ..
-// j0 + count - 1, written to row[0 .. count); a pair with a missing value
-// gets the marker, since neither is added nor counted.
+// j0 + count - 1, written to rows[q * kWidth + lane], q = 0 .. count - 1:
+// one lane of a vector of variables. A pair with a missing value gets the
+// marker, since it is neither added nor counted.
 template <int kType>
 void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t count,
-               float* row) {
+               int lane, float* rows) {
   const float* column = d.data + v * d.objects;
   const int32_t* ties = d.tie_count + v * d.objects;
   const Rule rule{d.range[v], d.period[v]};
@@ -626,57 +627,49 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
     vf signed_score, score;
     scores<kType>(rule, xi, xj, ti, tj, signed_score, score);
     score = (xi == kMissingValue) | (xj == kMissingValue) ? marker : score;
-    if (lanes == kWidth) {
-      store(row + q, score);
-    } else {
-      for (int lane = 0; lane < lanes; ++lane) row[q + lane] = score[lane];
-    }
+    float* out = rows + q * kWidth + lane;
+    for (int e = 0; e < lanes; ++e) out[e * kWidth] = score[e];
   }
 }
 
-void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t count,
-               float* row) {
+void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t count, int lane,
+               float* rows) {
   switch (d.type[v]) {
-    case 1: return score_row<1>(d, v, i, j0, count, row);
-    case 2: return score_row<2>(d, v, i, j0, count, row);
+    case 1: return score_row<1>(d, v, i, j0, count, lane, rows);
+    case 2: return score_row<2>(d, v, i, j0, count, lane, rows);
     case 3:
-    case 33: return score_row<3>(d, v, i, j0, count, row);
-    case 4: return score_row<4>(d, v, i, j0, count, row);
+    case 33: return score_row<3>(d, v, i, j0, count, lane, rows);
+    case 4: return score_row<4>(d, v, i, j0, count, lane, rows);
     case 5:
-    case 7: return score_row<7>(d, v, i, j0, count, row);
-    case 6: return score_row<6>(d, v, i, j0, count, row);
-    case 34: return score_row<34>(d, v, i, j0, count, row);
+    case 7: return score_row<7>(d, v, i, j0, count, lane, rows);
+    case 6: return score_row<6>(d, v, i, j0, count, lane, rows);
+    case 34: return score_row<34>(d, v, i, j0, count, lane, rows);
     default:
-      for (int64_t q = 0; q < count; ++q) row[q] = 0.0f;
+      for (int64_t q = 0; q < count; ++q) rows[q * kWidth + lane] = kMarker;
       return;
   }
 }
 
-// The means' chains of up to kGroup variables side by side.
-constexpr int kGroup = 4;
-
+// The means' chains of a vector of variables at a time, one per lane.
 void gower_means(const GowerMeansWork& work) {
   const PreparedData& d = *work.prepared;
   const int64_t n = d.objects;
-  float* rows = new float[static_cast<size_t>(kGroup * (n > 0 ? n : 1))];
-  for (int first = 0; first < work.variable_count; first += kGroup) {
+  float* rows = new float[static_cast<size_t>(kWidth * (n > 0 ? n : 1))];
+  const vf marker = splat(kMarker);
+  for (int first = 0; first < work.variable_count; first += kWidth) {
     const int group =
-        work.variable_count - first < kGroup ? work.variable_count - first : kGroup;
-    float sums[kGroup] = {};
-    uint32_t counts[kGroup] = {};
+        work.variable_count - first < kWidth ? work.variable_count - first : kWidth;
+    for (int64_t e = 0; e < kWidth * n; ++e) rows[e] = kMarker;  // unused lanes
+    vf sums = {};
+    vu counts = {};
     for (int64_t i = 0; i + 1 < n; ++i) {
       const int64_t count = n - 1 - i;
-      for (int g = 0; g < group; ++g)
-        score_row(d, work.variables[first + g], i, i + 1, count, rows + g * n);
+      for (int g = 0; g < group; ++g) score_row(d, work.variables[first + g], i, i + 1, count, g, rows);
       for (int64_t q = 0; q < count; ++q) {
-        for (int g = 0; g < kGroup; ++g) {
-          if (g >= group) break;
-          const float score = rows[g * n + q];
-          if (score != kMarker) {
-            sums[g] += score;
-            ++counts[g];
-          }
-        }
+        const vf score = load(rows + q * kWidth);
+        const vi use = score != marker;
+        sums += masked(score, use);
+        counts -= (vu)use;
       }
     }
     for (int g = 0; g < group; ++g) {
