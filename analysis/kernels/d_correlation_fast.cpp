@@ -3,6 +3,7 @@
 // vector bodies (simd_kernels.inl) give the six sums; the missing-pair
 // counts and the correlation formula are finished here.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "analysis/kernels/kernels.h"
@@ -26,14 +27,15 @@ int64_t missing_pair_count(const PreparedData& d, int64_t k, int64_t l) {
 
 // Splits the tasks into `parts` runs of about equal work; a task whose
 // lanes need the means' pass costs about twice as much.
-std::vector<int32_t> split_tasks(const std::vector<CorrelationTask>& tasks,
-                                 const PreparedData& d, int parts) {
+std::vector<int32_t> split_tasks(const std::vector<CorrelationTask>& tasks, const PreparedData& d,
+                                 const std::vector<int32_t>& variable_at, int parts) {
   std::vector<int64_t> cost(tasks.size());
   int64_t total = 0;
   for (size_t t = 0; t < tasks.size(); ++t) {
-    bool double_zero = is_double_zero(d.type[tasks[t].k]);
+    auto type_at = [&](int64_t column) { return d.type[variable_at[static_cast<size_t>(column)]]; };
+    bool double_zero = is_double_zero(type_at(tasks[t].k));
     for (int32_t lane = 0; lane < tasks[t].lanes; ++lane)
-      double_zero = double_zero || is_double_zero(d.type[tasks[t].l0 + lane]);
+      double_zero = double_zero || is_double_zero(type_at(tasks[t].l0 + lane));
     cost[t] = double_zero ? 2 : 1;
     total += cost[t];
   }
@@ -43,19 +45,29 @@ std::vector<int32_t> split_tasks(const std::vector<CorrelationTask>& tasks,
   int part = 1;
   for (size_t t = 0; t < tasks.size() && part < parts; ++t) {
     running += cost[t];
-    if (running * parts >= total * part) bounds[static_cast<size_t>(part++)] = static_cast<int32_t>(t + 1);
+    if (running * parts >= total * part)
+      bounds[static_cast<size_t>(part++)] = static_cast<int32_t>(t + 1);
   }
   return bounds;
 }
 
 }  // namespace
 
-void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
-                        float* squared_distance, int threads, const SimdKernels& kernels) {
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
+                        int threads, const SimdKernels& kernels) {
   const int64_t m = prepared.variables;
   for (int64_t j = 0; j < m; ++j) {
     d_correlation[j + j * m] = 1.0f;
     squared_distance[j + j * m] = 0.0f;
+  }
+  // The work order puts the double-zero variables last, so that the vectors
+  // of partners of the others need no means' pass until they reach them.
+  std::vector<int32_t> variable_at;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int64_t v = 0; v < m; ++v) {
+      if (is_double_zero(prepared.type[v]) == (pass == 1))
+        variable_at.push_back(static_cast<int32_t>(v));
+    }
   }
   std::vector<CorrelationTask> tasks;
   for (int64_t k = 0; k + 1 < m; ++k) {
@@ -69,11 +81,12 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
   std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
   int parts = resolve_thread_count(threads);
   if (parts > static_cast<int>(tasks.size())) parts = static_cast<int>(tasks.size());
-  const std::vector<int32_t> bounds = split_tasks(tasks, prepared, parts);
+  const std::vector<int32_t> bounds = split_tasks(tasks, prepared, variable_at, parts);
   run_workers(parts, [&](int part) {
     const int32_t first = bounds[static_cast<size_t>(part)];
     CorrelationWork work;
     work.prepared = &prepared;
+    work.variable_at = variable_at.data();
     work.tasks = tasks.data() + first;
     work.task_count = bounds[static_cast<size_t>(part) + 1] - first;
     work.sums = sums.data() + static_cast<size_t>(first) * static_cast<size_t>(kernels.width);
@@ -81,10 +94,17 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
   });
 
   for (size_t t = 0; t < tasks.size(); ++t) {
-    const int64_t k = tasks[t].k;
     for (int32_t lane = 0; lane < tasks[t].lanes; ++lane) {
-      const int64_t l = tasks[t].l0 + lane;
-      const CorrelationSums& s = sums[t * static_cast<size_t>(kernels.width) + static_cast<size_t>(lane)];
+      int64_t k = variable_at[static_cast<size_t>(tasks[t].k)];
+      int64_t l = variable_at[static_cast<size_t>(tasks[t].l0 + lane)];
+      CorrelationSums s = sums[t * static_cast<size_t>(kernels.width) + static_cast<size_t>(lane)];
+      // The chains are the same whichever of the two runs first, but the
+      // correlation formula rounds a and not b: give K and L their roles.
+      if (k > l) {
+        std::swap(k, l);
+        std::swap(s.sum_k, s.sum_l);
+        std::swap(s.sum_kk, s.sum_ll);
+      }
       const float missing_pairs = counted_pairs(missing_pair_count(prepared, k, l));
       const float used_pairs =
           f32(static_cast<double>(prepared.pair_count) - static_cast<double>(missing_pairs));
@@ -97,10 +117,9 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
   }
 }
 
-void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
-                        float* squared_distance, int threads) {
-  d_correlation_fast(prepared, d_correlation, squared_distance, threads,
-                     preferred_simd_kernels());
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
+                        int threads) {
+  d_correlation_fast(prepared, d_correlation, squared_distance, threads, preferred_simd_kernels());
 }
 
 }  // namespace tova::kernels

@@ -30,8 +30,7 @@ struct Views {
                             d.period[v - 1], !is_unordered(d.type[w - 1]));
   }
   bool skipped(int64_t k, int64_t l, int64_t i, int64_t j) const {
-    return x(i, k) == kMissing || x(j, k) == kMissing || x(i, l) == kMissing ||
-           x(j, l) == kMissing;
+    return x(i, k) == kMissing || x(j, k) == kMissing || x(i, l) == kMissing || x(j, l) == kMissing;
   }
 };
 

@@ -14,8 +14,8 @@ namespace tova::kernels {
 namespace {
 
 // Computes the mean scores of `variables`, spread over the threads.
-void compute_means(const PreparedData& prepared, const std::vector<int32_t>& variables,
-                   int threads, const SimdKernels& kernels, std::vector<float>& mean_score) {
+void compute_means(const PreparedData& prepared, const std::vector<int32_t>& variables, int threads,
+                   const SimdKernels& kernels, std::vector<float>& mean_score) {
   const int count = static_cast<int>(variables.size());
   if (count == 0) return;
   std::vector<float> score_sum(variables.size());

@@ -53,22 +53,22 @@ inline constexpr float kNotComparable = 5.0f;
 // tie_count the size of each value's tie group, range the divisor of the
 // scores. Borrowed, never written.
 struct PreparedData {
-  int64_t objects = 0;             // n
-  int64_t variables = 0;           // m
-  const float* data = nullptr;     // n x m, column-major; -1.0 is missing
-  const int32_t* type = nullptr;   // m type codes
-  const float* range = nullptr;    // m divisors
+  int64_t objects = 0;                 // n
+  int64_t variables = 0;               // m
+  const float* data = nullptr;         // n x m, column-major; -1.0 is missing
+  const int32_t* type = nullptr;       // m type codes
+  const float* range = nullptr;        // m divisors
   const int32_t* tie_count = nullptr;  // n x m, same layout as data
-  const float* period = nullptr;   // m periods of the circular types
-  float pair_count = 0.0f;         // n(n - 1)/2, as the analysis stored it
+  const float* period = nullptr;       // m periods of the circular types
+  float pair_count = 0.0f;             // n(n - 1)/2, as the analysis stored it
 };
 
 // d_correlation and squared_distance are m x m, column-major, symmetric;
 // the diagonals are 1.0 and 0.0.
 void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
                          float* squared_distance);
-void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
-                        float* squared_distance, int threads);
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
+                        int threads);
 
 // semimatrix has n(n + 1)/2 elements, packed as above; the diagonal
 // positions end as 0.0 / m.

@@ -64,8 +64,8 @@ inline float distance_over_range(float xi, float xj, float range) {
 // (signed == true) the ordered types give a signed score, positive when the
 // first object has the larger value; the Gower dissimilarities take the
 // unsigned score (signed == false). Missing values are tested by the caller.
-inline float difference_score(int32_t type, float xi, float xj, int32_t ti, int32_t tj,
-                              float range, float period, bool signed_score) {
+inline float difference_score(int32_t type, float xi, float xj, int32_t ti, int32_t tj, float range,
+                              float period, bool signed_score) {
   switch (type) {
     case kMismatch:
       return xi == xj ? 0.0f : 1.0f;

@@ -24,8 +24,10 @@ struct CorrelationSums {
   float squared_distance = 0.0f;
 };
 
-// One vector of pairs of variables: K with the partners L0 .. L0 + lanes - 1
-// (0-based variable numbers), lanes <= the vector width.
+// One vector of pairs of variables: K with the partners L0 .. L0 + lanes - 1,
+// lanes <= the vector width. K and L are columns of the work order, in
+// which the variables can stand in another order than in the data (see
+// CorrelationWork::variable_at).
 struct CorrelationTask {
   int32_t k = 0;
   int32_t l0 = 0;
@@ -36,6 +38,7 @@ struct CorrelationTask {
 // per task, lane by lane; lanes past a task's count are left unspecified.
 struct CorrelationWork {
   const PreparedData* prepared = nullptr;
+  const int32_t* variable_at = nullptr;  // column of the work order -> variable
   const CorrelationTask* tasks = nullptr;
   int32_t task_count = 0;
   CorrelationSums* sums = nullptr;
@@ -59,9 +62,9 @@ struct GowerMeansWork {
 // then repeated with that variable's mean.
 struct GowerFillWork {
   const PreparedData* prepared = nullptr;
-  const float* mean_score = nullptr;      // m
-  const int32_t* mean_known = nullptr;    // m
-  int32_t* hit_marker = nullptr;          // m, written only with 1
+  const float* mean_score = nullptr;    // m
+  const int32_t* mean_known = nullptr;  // m
+  int32_t* hit_marker = nullptr;        // m, written only with 1
   int64_t* next_column = nullptr;
   float* semimatrix = nullptr;
 };
@@ -83,8 +86,8 @@ const SimdKernels& preferred_simd_kernels();
 
 // The fast kernels with a given set of vector bodies (the public ones use
 // preferred_simd_kernels()).
-void d_correlation_fast(const PreparedData& prepared, float* d_correlation,
-                        float* squared_distance, int threads, const SimdKernels& kernels);
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
+                        int threads, const SimdKernels& kernels);
 void gower_fast(const PreparedData& prepared, float* semimatrix, int threads,
                 const SimdKernels& kernels);
 

@@ -271,8 +271,8 @@ struct ScoreBlock {
 };
 
 template <int kType>
-void score_variable(const PreparedData& d, int64_t v, const Segment* segments, int segment_count,
-                    const ScoreBlock& block) {
+void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
+                    int segment_count, const ScoreBlock& block) {
   const float* column = d.data + v * d.objects;
   const int32_t* ties = d.tie_count + v * d.objects;
   const Rule rule{d.range[v], d.period[v]};
@@ -296,8 +296,8 @@ void score_variable(const PreparedData& d, int64_t v, const Segment* segments, i
       const vf absent = (vf)splat(kAbsent);
       signed_score = missing ? absent : signed_score;
       unsigned_score = missing ? absent : unsigned_score;
-      float* signed_out = block.signed_score + (seg.first + q) * block.stride + v;
-      float* unsigned_out = block.unsigned_score + (seg.first + q) * block.stride + v;
+      float* signed_out = block.signed_score + (seg.first + q) * block.stride + column_at;
+      float* unsigned_out = block.unsigned_score + (seg.first + q) * block.stride + column_at;
       for (int32_t lane = 0; lane < lanes; ++lane) {
         signed_out[lane * block.stride] = signed_score[lane];
         unsigned_out[lane * block.stride] = unsigned_score[lane];
@@ -306,18 +306,18 @@ void score_variable(const PreparedData& d, int64_t v, const Segment* segments, i
   }
 }
 
-void score_variable(const PreparedData& d, int64_t v, const Segment* segments, int segment_count,
-                    const ScoreBlock& block) {
+void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
+                    int segment_count, const ScoreBlock& block) {
   switch (d.type[v]) {
-    case 1: return score_variable<1>(d, v, segments, segment_count, block);
-    case 2: return score_variable<2>(d, v, segments, segment_count, block);
+    case 1: return score_variable<1>(d, v, column_at, segments, segment_count, block);
+    case 2: return score_variable<2>(d, v, column_at, segments, segment_count, block);
     case 3:
-    case 33: return score_variable<3>(d, v, segments, segment_count, block);
-    case 4: return score_variable<4>(d, v, segments, segment_count, block);
+    case 33: return score_variable<3>(d, v, column_at, segments, segment_count, block);
+    case 4: return score_variable<4>(d, v, column_at, segments, segment_count, block);
     case 5:
-    case 7: return score_variable<7>(d, v, segments, segment_count, block);
-    case 6: return score_variable<6>(d, v, segments, segment_count, block);
-    case 34: return score_variable<34>(d, v, segments, segment_count, block);
+    case 7: return score_variable<7>(d, v, column_at, segments, segment_count, block);
+    case 6: return score_variable<6>(d, v, column_at, segments, segment_count, block);
+    case 34: return score_variable<34>(d, v, column_at, segments, segment_count, block);
     default: return;  // other codes are rejected on reading
   }
 }
@@ -512,15 +512,16 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
 // One pass over every pair of objects: score the block, then feed it to the
 // tasks.
 template <bool kMeans>
-void pass(const PreparedData& d, const bool* needed, TaskState* states, const TaskView* views,
-          const int32_t* order, int count, const ScoreBlock& block, Segment* segments) {
+void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed,
+          TaskState* states, const TaskView* views, const int32_t* order, int count,
+          const ScoreBlock& block, Segment* segments) {
   PairCursor cursor{d.objects};
   int segment_count = 0;
   for (;;) {
     const int pairs = cursor.next(segments, segment_count);
     if (pairs == 0) break;
-    for (int64_t v = 0; v < d.variables; ++v) {
-      if (needed[v]) score_variable(d, v, segments, segment_count, block);
+    for (int64_t c = 0; c < d.variables; ++c) {
+      if (needed[c]) score_variable(d, variable_at[c], c, segments, segment_count, block);
     }
     run_block<kMeans>(states, views, order, count, block, pairs);
   }
@@ -531,6 +532,7 @@ void d_correlation(const CorrelationWork& work) {
   const int64_t m = d.variables;
   const int count = work.task_count;
   if (count == 0) return;
+  auto type_at = [&](int64_t column) { return d.type[work.variable_at[column]]; };
 
   TaskState* states = new TaskState[static_cast<size_t>(count)]();
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
@@ -551,11 +553,11 @@ void d_correlation(const CorrelationWork& work) {
     states[t].replace_l = splat(kMarker);
     v.k = task.k;
     v.l0 = task.l0;
-    v.k_unordered = type_unordered(d.type[task.k]);
-    v.double_zero = type_double_zero(d.type[task.k]);
+    v.k_unordered = type_unordered(type_at(task.k));
+    v.double_zero = type_double_zero(type_at(task.k));
     needed[task.k] = true;
     for (int lane = 0; lane < task.lanes; ++lane) {
-      const int32_t partner = d.type[task.l0 + lane];
+      const int32_t partner = type_at(task.l0 + lane);
       v.partner_unordered[lane] = type_unordered(partner) ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(partner);
       needed[task.l0 + lane] = true;
@@ -563,13 +565,13 @@ void d_correlation(const CorrelationWork& work) {
     if (v.double_zero) order[means_count++] = t;
   }
   if (means_count > 0) {
-    pass<true>(d, needed, states, views, order, means_count, block, segments);
+    pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments);
     for (int i = 0; i < means_count; ++i) {
       TaskState& s = states[order[i]];
       const CorrelationTask& task = work.tasks[order[i]];
-      const bool k_double_zero = type_double_zero(d.type[task.k]);
+      const bool k_double_zero = type_double_zero(type_at(task.k));
       for (int lane = 0; lane < task.lanes; ++lane) {
-        if (!k_double_zero && !type_double_zero(d.type[task.l0 + lane])) continue;
+        if (!k_double_zero && !type_double_zero(type_at(task.l0 + lane))) continue;
         s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) /
                                                static_cast<int32_t>(s.count_k[lane]));
         s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) /
@@ -578,7 +580,7 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   for (int t = 0; t < count; ++t) order[t] = t;
-  pass<false>(d, needed, states, views, order, count, block, segments);
+  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments);
 
   for (int t = 0; t < count; ++t) {
     const TaskState& s = states[t];
