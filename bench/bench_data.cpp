@@ -30,15 +30,28 @@ int32_t code_of(int64_t j) {
 // Raw values: few levels for the nominal and ranked types, degrees for the
 // circular ones, fractions for the interval ones; zeros for the double-zero
 // types.
-std::vector<float> raw_column(int32_t type, int64_t n, double missing_rate, std::mt19937_64& random) {
+std::vector<float> raw_column(int32_t type, int64_t n, double missing_rate,
+                              std::mt19937_64& random) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::vector<float> x(static_cast<size_t>(n));
   for (float& v : x) {
     switch (type) {
-      case 1: v = static_cast<float>(1 + random() % 5); break;
-      case 2: case 3: case 4: case 5: v = static_cast<float>(1 + random() % 12); break;
-      case 6: case 34: v = static_cast<float>(1 + random() % 359); break;
-      default: v = static_cast<float>(1.0 + std::floor(unit(random) * 1000.0) / 10.0); break;
+      case 1:
+        v = static_cast<float>(1 + random() % 5);
+        break;
+      case 2:
+      case 3:
+      case 4:
+      case 5:
+        v = static_cast<float>(1 + random() % 12);
+        break;
+      case 6:
+      case 34:
+        v = static_cast<float>(1 + random() % 359);
+        break;
+      default:
+        v = static_cast<float>(1.0 + std::floor(unit(random) * 1000.0) / 10.0);
+        break;
     }
     if ((type == 2 || type == 3 || type == 33 || type == 34) && unit(random) < 0.3) v = 0.0f;
     if (unit(random) < missing_rate) v = -1.0f;
@@ -85,7 +98,8 @@ BenchData make_bench_data(int64_t objects, int64_t variables, double missing_rat
         if (v <= rmin) rmin = v, tmin = t;
         if (rmax <= v) rmax = v, tmax = t;
       }
-      if (type == 4) range = static_cast<float>((rmax - rmin) - (tmin - 1) / 2.0 - (tmax - 1) / 2.0);
+      if (type == 4)
+        range = static_cast<float>((rmax - rmin) - (tmin - 1) / 2.0 - (tmax - 1) / 2.0);
       if (type == 5) range = rmax - rmin;
       if (type == 2 || type == 3) {
         float second = 1e31f;
@@ -102,8 +116,9 @@ BenchData make_bench_data(int64_t objects, int64_t variables, double missing_rat
         }
         rmax -= static_cast<float>(tmin);
         rmin = second - static_cast<float>(tmin);
-        range = type == 2 ? static_cast<float>((rmax - rmin) - (tsecond - 1) / 2.0 - (tmax - 1) / 2.0)
-                          : rmax - rmin;
+        range = type == 2
+                    ? static_cast<float>((rmax - rmin) - (tsecond - 1) / 2.0 - (tmax - 1) / 2.0)
+                    : rmax - rmin;
       }
     }
     std::copy(x.begin(), x.end(), b.data.begin() + j * objects);
