@@ -76,16 +76,16 @@ Timing measure(const std::function<void()>& run) {
 }
 
 void print_header() {
-  std::printf("%-14s %-20s %-16s %8s %8s %9s %9s %10s\n", "work", "size", "path", "wall s", "cpu s",
-              "speed-up", "peak MiB", "bits");
+  std::printf("%-14s %-20s %-16s %8s %8s %9s %9s %8s %10s\n", "work", "size", "path", "wall s",
+              "cpu s", "speed-up", "peak MiB", "+MiB", "bits");
 }
 
 void print_row(const char* work, const std::string& size, const std::string& path, const Timing& t,
                double plain_seconds, const char* bits) {
   char ratio[32] = "-";
   if (plain_seconds > 0.0) std::snprintf(ratio, sizeof ratio, "%.1fx", plain_seconds / t.seconds);
-  std::printf("%-14s %-20s %-16s %8.3f %8.3f %9s %9.1f %10s\n", work, size.c_str(), path.c_str(),
-              t.seconds, t.cpu, ratio, t.peak, bits);
+  std::printf("%-14s %-20s %-16s %8.3f %8.3f %9s %9.1f %8.1f %10s\n", work, size.c_str(),
+              path.c_str(), t.seconds, t.cpu, ratio, t.peak, t.growth, bits);
   std::fflush(stdout);
 }
 
