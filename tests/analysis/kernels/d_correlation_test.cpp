@@ -1,13 +1,13 @@
 // The D-correlation kernels: hand-worked cases, and the fast kernel against
 // the plain one bit for bit on random data of every type code, for every
 // instruction set the processor runs and several thread counts.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "analysis/kernels/kernels.h"
 #include "analysis/kernels/scores.h"
@@ -59,10 +59,9 @@ void expect_same_bits(const Matrices& want, const Matrices& got, int64_t m, cons
     if (std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0) continue;
     for (size_t e = 0; e < a.size(); ++e) {
       if (bits(a[e]) != bits(b[e])) {
-        ADD_FAILURE() << what << ": " << (which == 0 ? "d_correlation" : "squared_distance")
-                      << "(" << e % m + 1 << ", " << e / m + 1 << ") plain " << a[e] << " [0x"
-                      << std::hex << bits(a[e]) << "] fast " << b[e] << " [0x" << bits(b[e])
-                      << std::dec << "]";
+        ADD_FAILURE() << what << ": " << (which == 0 ? "d_correlation" : "squared_distance") << "("
+                      << e % m + 1 << ", " << e / m + 1 << ") plain " << a[e] << " [0x" << std::hex
+                      << bits(a[e]) << "] fast " << b[e] << " [0x" << bits(b[e]) << std::dec << "]";
         break;
       }
     }
@@ -146,8 +145,7 @@ TEST(DCorrelationCases, NotComparablePairsTakeTheMeanScore) {
 TEST(DCorrelationCases, MissingValueRemovesOnlyItsVariablesPairs) {
   // Object 2 is missing in variable 1: pairs (1,2) and (2,3) leave the
   // correlations of variable 1, but not that of variables 2 and 3.
-  const DataSet s =
-      testing::prepare(4, {7, 7, 7}, {{0, -1, 2, 3}, {0, 5, 1, 2}, {0, 4, 1, 3}});
+  const DataSet s = testing::prepare(4, {7, 7, 7}, {{0, -1, 2, 3}, {0, 5, 1, 2}, {0, 4, 1, 3}});
   const DataSet without = testing::prepare(3, {7, 7}, {{0, 2, 3}, {0, 1, 2}});
   const DataSet others = testing::prepare(4, {7, 7}, {{0, 5, 1, 2}, {0, 4, 1, 3}});
   const Matrices plain = run_plain(s);
@@ -222,8 +220,8 @@ struct Shape {
 };
 
 TEST(DCorrelationFast, MatchesPlainOnMixedTypes) {
-  const Shape shapes[] = {{0, 3}, {1, 4}, {2, 2}, {3, 5}, {5, 9}, {17, 17}, {33, 23}, {61, 9},
-                          {130, 31}, {260, 6}};
+  const Shape shapes[] = {{0, 3},   {1, 4},   {2, 2},  {3, 5},    {5, 9},
+                          {17, 17}, {33, 23}, {61, 9}, {130, 31}, {260, 6}};
   uint64_t seed = 1;
   for (const Shape& shape : shapes) {
     for (double missing : {0.0, 0.1}) {
@@ -233,8 +231,8 @@ TEST(DCorrelationFast, MatchesPlainOnMixedTypes) {
       spec.missing_rate = missing;
       spec.seed = seed++;
       check_all_paths(testing::random_data(spec), "n " + std::to_string(shape.objects) + " m " +
-                                             std::to_string(shape.variables) + " missing " +
-                                             std::to_string(missing));
+                                                      std::to_string(shape.variables) +
+                                                      " missing " + std::to_string(missing));
     }
   }
 }
@@ -248,7 +246,8 @@ TEST(DCorrelationFast, MatchesPlainForEachTypeCode) {
       spec.types[0] = 7;  // an ordered partner for the unordered types
       spec.missing_rate = 0.05;
       spec.seed = static_cast<uint64_t>(type * 100 + m);
-      check_all_paths(testing::random_data(spec), "type " + std::to_string(type) + " m " + std::to_string(m));
+      check_all_paths(testing::random_data(spec),
+                      "type " + std::to_string(type) + " m " + std::to_string(m));
     }
   }
 }
@@ -257,10 +256,13 @@ TEST(DCorrelationFast, MatchesPlainOnDegenerateColumns) {
   // A constant interval column (range 0: infinite and not-a-number scores),
   // a column with every value missing, and a double-zero column of zeros
   // only (no comparable score: the mean is not a number).
-  DataSet s = testing::prepare(
-      6, {7, 7, 3, 2, 5, 1},
-      {{2, 2, 2, 2, 2, 2}, {-1, -1, -1, -1, -1, -1}, {0, 0, -1, 0, 0, 0}, {0, 3, 0, 4, 0, 5},
-       {1, 2, 3, 4, 5, 6}, {1, 2, 1, 2, 1, 3}});
+  DataSet s = testing::prepare(6, {7, 7, 3, 2, 5, 1},
+                               {{2, 2, 2, 2, 2, 2},
+                                {-1, -1, -1, -1, -1, -1},
+                                {0, 0, -1, 0, 0, 0},
+                                {0, 3, 0, 4, 0, 5},
+                                {1, 2, 3, 4, 5, 6},
+                                {1, 2, 1, 2, 1, 3}});
   check_all_paths(s, "degenerate");
 }
 
@@ -273,7 +275,8 @@ TEST(DCorrelationFast, ResultsDoNotDependOnTheThreadCount) {
   const DataSet s = testing::random_data(spec);
   const SimdKernels& kernels = preferred_simd_kernels();
   const Matrices one = run_fast(s, 1, kernels);
-  for (int threads : {2, 3, 5, 64}) expect_same_bits(one, run_fast(s, threads, kernels), 40, "threads");
+  for (int threads : {2, 3, 5, 64})
+    expect_same_bits(one, run_fast(s, threads, kernels), 40, "threads");
 }
 
 }  // namespace

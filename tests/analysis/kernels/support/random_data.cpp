@@ -74,8 +74,8 @@ void rank_column(int32_t type, float* x, int32_t* ties, int64_t n, float& range)
     }
     rank_min = static_cast<float>(second - static_cast<double>(z));
     if (type == 2)
-      range = static_cast<float>((rank_max - rank_min) - (tie_second - 1) / 2.0 -
-                                 (tie_max - 1) / 2.0);
+      range =
+          static_cast<float>((rank_max - rank_min) - (tie_second - 1) / 2.0 - (tie_max - 1) / 2.0);
     else
       range = rank_max - rank_min;
   }
@@ -138,10 +138,22 @@ DataSet random_data(const RandomSpec& spec) {
     for (float& x : column) {
       const double u = unit(random);
       switch (t) {
-        case 1: x = static_cast<float>(random() % 4); break;
-        case 2: case 3: case 4: case 5: x = static_cast<float>(1 + random() % levels); break;
-        case 6: case 34: x = static_cast<float>(std::floor(u * 3600.0) / 10.0); break;
-        default: x = static_cast<float>(u * 50.0 - 5.0); break;
+        case 1:
+          x = static_cast<float>(random() % 4);
+          break;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+          x = static_cast<float>(1 + random() % levels);
+          break;
+        case 6:
+        case 34:
+          x = static_cast<float>(std::floor(u * 3600.0) / 10.0);
+          break;
+        default:
+          x = static_cast<float>(u * 50.0 - 5.0);
+          break;
       }
       const bool double_zero = t == 2 || t == 3 || t == 33 || t == 34;
       if (double_zero && unit(random) < spec.zero_rate) x = 0.0f;

@@ -34,9 +34,9 @@ DataSet prepare(int64_t objects, const std::vector<int32_t>& types,
 
 struct RandomSpec {
   int64_t objects = 10;
-  std::vector<int32_t> types;   // one per variable
-  double missing_rate = 0.0;    // chance of -1 per value
-  double zero_rate = 0.25;      // chance of 0 for double-zero types
+  std::vector<int32_t> types;  // one per variable
+  double missing_rate = 0.0;   // chance of -1 per value
+  double zero_rate = 0.25;     // chance of 0 for double-zero types
   uint64_t seed = 1;
 };
 DataSet random_data(const RandomSpec& spec);
