@@ -197,13 +197,13 @@ TOVA_INLINE void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed
       value = xi == xj ? zero : tied_rank(xi, xj, ti, tj, rule.range);
     else
       value = distance_over_range(xi, xj, rule.range);
-    vf score = (xi == 0.0f) & (xj == 0.0f) ? zero : marker;
-    score = (xi > 0.0f) & (xj > 0.0f) ? value : score;
+    vf score = ((xi == 0.0f) & (xj == 0.0f)) ? zero : marker;
+    score = ((xi > 0.0f) & (xj > 0.0f)) ? value : score;
     unsigned_score = score;
-    signed_score = (xj > xi) & (score != marker) ? -score : score;
+    signed_score = ((xj > xi) & (score != marker)) ? -score : score;
   } else if constexpr (kType == 34) {
-    vf score = (xi == 0.0f) & (xj == 0.0f) ? zero : marker;
-    score = (xi > 0.0f) & (xj > 0.0f) ? circular(xi, xj, rule.period) : score;
+    vf score = ((xi == 0.0f) & (xj == 0.0f)) ? zero : marker;
+    score = ((xi > 0.0f) & (xj > 0.0f)) ? circular(xi, xj, rule.period) : score;
     unsigned_score = score;
     signed_score = score;
   } else if constexpr (kType == 4) {
@@ -628,7 +628,7 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
       tj = lanes == kWidth ? load(ties + j0 + q) : load_first(ties + j0 + q, lanes);
     vf signed_score, score;
     scores<kType>(rule, xi, xj, ti, tj, signed_score, score);
-    score = (xi == kMissingValue) | (xj == kMissingValue) ? marker : score;
+    score = ((xi == kMissingValue) | (xj == kMissingValue)) ? marker : score;
     float* out = rows + q * kWidth + lane;
     for (int e = 0; e < lanes; ++e) out[e * kWidth] = score[e];
   }
