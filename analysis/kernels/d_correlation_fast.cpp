@@ -25,25 +25,15 @@ int64_t missing_pair_count(const PreparedData& d, int64_t k, int64_t l) {
   return n * (n - 1) / 2 - complete * (complete - 1) / 2;
 }
 
-// Splits the tasks into `parts` runs of about equal work; a task whose
-// lanes need the means' pass costs about twice as much.
-std::vector<int32_t> split_tasks(const std::vector<CorrelationTask>& tasks, const PreparedData& d,
-                                 const std::vector<int32_t>& variable_at, int parts) {
-  std::vector<int64_t> cost(tasks.size());
+// Splits the tasks into `parts` runs of about equal cost.
+std::vector<int32_t> split_tasks(const std::vector<int64_t>& cost, int parts) {
   int64_t total = 0;
-  for (size_t t = 0; t < tasks.size(); ++t) {
-    auto type_at = [&](int64_t column) { return d.type[variable_at[static_cast<size_t>(column)]]; };
-    bool double_zero = is_double_zero(type_at(tasks[t].k));
-    for (int32_t lane = 0; lane < tasks[t].lanes; ++lane)
-      double_zero = double_zero || is_double_zero(type_at(tasks[t].l0 + lane));
-    cost[t] = double_zero ? 2 : 1;
-    total += cost[t];
-  }
-  std::vector<int32_t> bounds(static_cast<size_t>(parts) + 1, static_cast<int32_t>(tasks.size()));
+  for (int64_t c : cost) total += c;
+  std::vector<int32_t> bounds(static_cast<size_t>(parts) + 1, static_cast<int32_t>(cost.size()));
   bounds[0] = 0;
   int64_t running = 0;
   int part = 1;
-  for (size_t t = 0; t < tasks.size() && part < parts; ++t) {
+  for (size_t t = 0; t < cost.size() && part < parts; ++t) {
     running += cost[t];
     if (running * parts >= total * part)
       bounds[static_cast<size_t>(part++)] = static_cast<int32_t>(t + 1);
@@ -69,24 +59,63 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
         variable_at.push_back(static_cast<int32_t>(v));
     }
   }
+  // Vectors of partners L of one K; with few variables, vectors of any
+  // pairs, so that they are full.
   std::vector<CorrelationTask> tasks;
-  for (int64_t k = 0; k + 1 < m; ++k) {
-    for (int64_t l0 = k + 1; l0 < m; l0 += kernels.width) {
-      const int64_t lanes = m - l0 < kernels.width ? m - l0 : kernels.width;
-      tasks.push_back(CorrelationTask{static_cast<int32_t>(k), static_cast<int32_t>(l0),
-                                      static_cast<int32_t>(lanes)});
+  std::vector<int32_t> pair_k, pair_l;
+  const bool packed = m <= kernels.pack_limit;
+  if (packed) {
+    for (int32_t k = 0; k + 1 < m; ++k) {
+      for (int32_t l = k + 1; l < m; ++l) {
+        pair_k.push_back(k);
+        pair_l.push_back(l);
+      }
     }
+    const int32_t pairs = static_cast<int32_t>(pair_k.size());
+    for (int32_t first = 0; first < pairs; first += kernels.width) {
+      const int32_t lanes = pairs - first < kernels.width ? pairs - first : kernels.width;
+      tasks.push_back(CorrelationTask{pair_k[static_cast<size_t>(first)], first, lanes});
+    }
+  } else {
+    for (int64_t k = 0; k + 1 < m; ++k) {
+      for (int64_t l0 = k + 1; l0 < m; l0 += kernels.width) {
+        const int64_t lanes = m - l0 < kernels.width ? m - l0 : kernels.width;
+        tasks.push_back(CorrelationTask{static_cast<int32_t>(k), static_cast<int32_t>(l0),
+                                        static_cast<int32_t>(lanes)});
+      }
+    }
+  }
+  // The columns of K and L of a task's lane.
+  auto lane_k = [&](const CorrelationTask& task, int32_t lane) -> int64_t {
+    return packed ? pair_k[static_cast<size_t>(task.l0 + lane)] : task.k;
+  };
+  auto lane_l = [&](const CorrelationTask& task, int32_t lane) -> int64_t {
+    return packed ? pair_l[static_cast<size_t>(task.l0 + lane)] : task.l0 + lane;
+  };
+  // A task whose lanes need the means' pass costs about twice as much.
+  std::vector<int64_t> cost;
+  for (const CorrelationTask& task : tasks) {
+    bool double_zero = false;
+    for (int32_t lane = 0; lane < task.lanes; ++lane) {
+      double_zero =
+          double_zero ||
+          is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_k(task, lane))]]) ||
+          is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_l(task, lane))]]);
+    }
+    cost.push_back(double_zero ? 2 : 1);
   }
   if (tasks.empty()) return;
   std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
   int parts = resolve_thread_count(threads);
   if (parts > static_cast<int>(tasks.size())) parts = static_cast<int>(tasks.size());
-  const std::vector<int32_t> bounds = split_tasks(tasks, prepared, variable_at, parts);
+  const std::vector<int32_t> bounds = split_tasks(cost, parts);
   run_workers(parts, [&](int part) {
     const int32_t first = bounds[static_cast<size_t>(part)];
     CorrelationWork work;
     work.prepared = &prepared;
     work.variable_at = variable_at.data();
+    work.pair_k = packed ? pair_k.data() : nullptr;
+    work.pair_l = packed ? pair_l.data() : nullptr;
     work.tasks = tasks.data() + first;
     work.task_count = bounds[static_cast<size_t>(part) + 1] - first;
     work.sums = sums.data() + static_cast<size_t>(first) * static_cast<size_t>(kernels.width);
@@ -95,8 +124,8 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
 
   for (size_t t = 0; t < tasks.size(); ++t) {
     for (int32_t lane = 0; lane < tasks[t].lanes; ++lane) {
-      int64_t k = variable_at[static_cast<size_t>(tasks[t].k)];
-      int64_t l = variable_at[static_cast<size_t>(tasks[t].l0 + lane)];
+      int64_t k = variable_at[static_cast<size_t>(lane_k(tasks[t], lane))];
+      int64_t l = variable_at[static_cast<size_t>(lane_l(tasks[t], lane))];
       CorrelationSums s = sums[t * static_cast<size_t>(kernels.width) + static_cast<size_t>(lane)];
       // The chains are the same whichever of the two runs first, but the
       // correlation formula rounds a and not b: give K and L their roles.

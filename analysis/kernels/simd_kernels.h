@@ -25,9 +25,11 @@ struct CorrelationSums {
 };
 
 // One vector of pairs of variables: K with the partners L0 .. L0 + lanes - 1,
-// lanes <= the vector width. K and L are columns of the work order, in
-// which the variables can stand in another order than in the data (see
-// CorrelationWork::variable_at).
+// lanes <= the vector width; or, when the work is packed, the pairs
+// L0 .. L0 + lanes - 1 of CorrelationWork::pair_k and pair_l, one per lane,
+// whatever their K (so that few variables still fill whole vectors). K and
+// L are columns of the work order, in which the variables can stand in
+// another order than in the data (see CorrelationWork::variable_at).
 struct CorrelationTask {
   int32_t k = 0;
   int32_t l0 = 0;
@@ -39,6 +41,8 @@ struct CorrelationTask {
 struct CorrelationWork {
   const PreparedData* prepared = nullptr;
   const int32_t* variable_at = nullptr;  // column of the work order -> variable
+  const int32_t* pair_k = nullptr;       // packed work: the pairs, else null
+  const int32_t* pair_l = nullptr;
   const CorrelationTask* tasks = nullptr;
   int32_t task_count = 0;
   CorrelationSums* sums = nullptr;
@@ -71,7 +75,8 @@ struct GowerFillWork {
 
 struct SimdKernels {
   const char* name;
-  int width;  // floats per vector
+  int width;       // floats per vector
+  int pack_limit;  // packed work for at most this many variables (0: never)
   void (*d_correlation)(const CorrelationWork&);
   void (*gower_means)(const GowerMeansWork&);
   void (*gower_fill)(const GowerFillWork&);

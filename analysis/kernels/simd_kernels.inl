@@ -347,6 +347,10 @@ struct TaskView {
   vi partner_unordered;  // lanes whose L is unordered: K scores unsigned there
   bool k_unordered;      // then every L scores unsigned
   bool double_zero;      // some lane needs the second pass
+  // A packed task has a pair of its own in each lane: K and L are the
+  // columns column_k and column_l, and l_unsigned marks the lanes whose K is
+  // unordered.
+  vi column_k, column_l, l_unsigned;
 };
 
 // The rows a task reads: K's two scores and the partners' scores, as
@@ -356,17 +360,44 @@ struct TaskRows {
   const float* k_unsigned;
   const float* partners;
   vi partner_unordered;
+  vi column_k, column_l, l_unsigned;  // packed tasks
 };
 
 TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
-  return TaskRows{block.signed_score + v.k, block.unsigned_score + v.k,
+  return TaskRows{block.signed_score + v.k,
+                  block.unsigned_score + v.k,
                   (v.k_unordered ? block.unsigned_score : block.signed_score) + v.l0,
-                  v.partner_unordered};
+                  v.partner_unordered,
+                  v.column_k,
+                  v.column_l,
+                  v.l_unsigned};
 }
 
 TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
   return r.partner_unordered ? splat(r.k_unsigned[at]) : splat(r.k_signed[at]);
 }
+
+// The scores of K and L for the pair of objects at row offset `at`. A
+// packed task picks its lanes' columns out of the first 2 * kWidth of the
+// row (the work order has at most that many variables then).
+template <bool kPacked>
+TOVA_INLINE void task_scores(const TaskRows& r, const ScoreBlock& block, int64_t at, vf& sk,
+                             vf& sl) {
+  if constexpr (kPacked) {
+    const float* signed_row = block.signed_score + at;
+    const float* unsigned_row = block.unsigned_score + at;
+    const vf s0 = load(signed_row), s1 = load(signed_row + kWidth);
+    const vf u0 = load(unsigned_row), u1 = load(unsigned_row + kWidth);
+    sk = r.partner_unordered ? __builtin_shuffle(u0, u1, r.column_k)
+                             : __builtin_shuffle(s0, s1, r.column_k);
+    sl = r.l_unsigned ? __builtin_shuffle(u0, u1, r.column_l)
+                      : __builtin_shuffle(s0, s1, r.column_l);
+  } else {
+    sk = k_score(r, at);
+    sl = load(r.partners + at);
+  }
+}
+
 
 TOVA_INLINE vi present(vf sk, vf sl) {
   return ((vi)sk != kAbsent) & ((vi)sl != kAbsent);
@@ -374,7 +405,7 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 
 // The means' pass over one block for kTasks tasks at once (independent
 // chains interleaved to hide the latency of each).
-template <int kTasks>
+template <int kTasks, bool kPacked>
 void accumulate_means(TaskState* const* states, const TaskView* const* views,
                       const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -393,8 +424,8 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
     const int64_t at = p * block.stride;
 #pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
-      const vf sk = k_score(rows[t], at);
-      const vf sl = load(rows[t].partners + at);
+      vf sk, sl;
+      task_scores<kPacked>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
@@ -416,7 +447,7 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
 // The sums' pass over one block for kTasks tasks at once. Skipped pairs add
 // +0.0, which leaves every chain as it is: a sum that starts at +0.0 is
 // never -0.0.
-template <int kTasks, bool kReplace>
+template <int kTasks, bool kReplace, bool kPacked>
 void accumulate_sums(TaskState* const* states, const TaskView* const* views,
                      const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -442,8 +473,8 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
     const int64_t at = p * block.stride;
 #pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
-      vf sk = k_score(rows[t], at);
-      vf sl = load(rows[t].partners + at);
+      vf sk, sl;
+      task_scores<kPacked>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
       if constexpr (kReplace) {
         sk = sk == marker ? replace_k[t] : sk;
@@ -474,38 +505,38 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
   }
 }
 
+template <int kTasks, bool kMeans, bool kPacked>
+void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
+               int pairs) {
+  bool double_zero = false;
+  for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
+  if constexpr (kMeans)
+    accumulate_means<kTasks, kPacked>(s, v, block, pairs);
+  else if (double_zero)
+    accumulate_sums<kTasks, true, kPacked>(s, v, block, pairs);
+  else
+    accumulate_sums<kTasks, false, kPacked>(s, v, block, pairs);
+}
+
 // Runs the tasks listed in `order` kInterleave at a time, the rest one by
 // one.
-template <bool kMeans>
+template <bool kMeans, bool kPacked>
 void run_block(TaskState* states, const TaskView* views, const int32_t* order, int count,
                const ScoreBlock& block, int pairs) {
   int t = 0;
   for (; t + kInterleave <= count; t += kInterleave) {
     TaskState* s[kInterleave];
     const TaskView* v[kInterleave];
-    bool double_zero = false;
     for (int i = 0; i < kInterleave; ++i) {
       s[i] = &states[order[t + i]];
       v[i] = &views[order[t + i]];
-      double_zero = double_zero || v[i]->double_zero;
     }
-    if constexpr (kMeans) {
-      accumulate_means<kInterleave>(s, v, block, pairs);
-    } else if (double_zero) {
-      accumulate_sums<kInterleave, true>(s, v, block, pairs);
-    } else {
-      accumulate_sums<kInterleave, false>(s, v, block, pairs);
-    }
+    run_group<kInterleave, kMeans, kPacked>(s, v, block, pairs);
   }
   for (; t < count; ++t) {
     TaskState* const s[1] = {&states[order[t]]};
     const TaskView* const v[1] = {&views[order[t]]};
-    if constexpr (kMeans)
-      accumulate_means<1>(s, v, block, pairs);
-    else if (v[0]->double_zero)
-      accumulate_sums<1, true>(s, v, block, pairs);
-    else
-      accumulate_sums<1, false>(s, v, block, pairs);
+    run_group<1, kMeans, kPacked>(s, v, block, pairs);
   }
 }
 
@@ -514,7 +545,7 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
 template <bool kMeans>
 void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed,
           TaskState* states, const TaskView* views, const int32_t* order, int count,
-          const ScoreBlock& block, Segment* segments) {
+          const ScoreBlock& block, Segment* segments, bool packed) {
   PairCursor cursor{d.objects};
   int segment_count = 0;
   for (;;) {
@@ -523,7 +554,10 @@ void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed,
     for (int64_t c = 0; c < d.variables; ++c) {
       if (needed[c]) score_variable(d, variable_at[c], c, segments, segment_count, block);
     }
-    run_block<kMeans>(states, views, order, count, block, pairs);
+    if (packed)
+      run_block<kMeans, true>(states, views, order, count, block, pairs);
+    else
+      run_block<kMeans, false>(states, views, order, count, block, pairs);
   }
 }
 
@@ -538,13 +572,23 @@ void d_correlation(const CorrelationWork& work) {
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
   int32_t* order = new int32_t[static_cast<size_t>(count)];
   bool* needed = new bool[static_cast<size_t>(m)]();
-  const int64_t stride = m + kWidth;
+  // Room for a vector of partners past the last column, and for the two
+  // vectors a packed task reads.
+  const int64_t stride = m + kWidth > 2 * kWidth ? m + kWidth : 2 * kWidth;
+  const bool packed = work.pair_k != nullptr;
   const size_t block_size = static_cast<size_t>(kBlockPairs * stride);
   float* signed_scores = new float[block_size]();
   float* unsigned_scores = new float[block_size]();
   Segment* segments = new Segment[kBlockPairs];
   const ScoreBlock block{signed_scores, unsigned_scores, stride};
 
+  // The columns of K and L of each lane.
+  auto lane_k = [&](const CorrelationTask& task, int lane) -> int64_t {
+    return packed ? work.pair_k[task.l0 + lane] : task.k;
+  };
+  auto lane_l = [&](const CorrelationTask& task, int lane) -> int64_t {
+    return packed ? work.pair_l[task.l0 + lane] : task.l0 + lane;
+  };
   int means_count = 0;
   for (int t = 0; t < count; ++t) {
     const CorrelationTask& task = work.tasks[t];
@@ -554,24 +598,29 @@ void d_correlation(const CorrelationWork& work) {
     v.k = task.k;
     v.l0 = task.l0;
     v.k_unordered = type_unordered(type_at(task.k));
-    v.double_zero = type_double_zero(type_at(task.k));
-    needed[task.k] = true;
+    v.double_zero = false;
     for (int lane = 0; lane < task.lanes; ++lane) {
-      const int32_t partner = type_at(task.l0 + lane);
-      v.partner_unordered[lane] = type_unordered(partner) ? -1 : 0;
-      v.double_zero = v.double_zero || type_double_zero(partner);
-      needed[task.l0 + lane] = true;
+      const int64_t k = lane_k(task, lane), l = lane_l(task, lane);
+      v.partner_unordered[lane] = type_unordered(type_at(l)) ? -1 : 0;
+      v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
+      v.column_k[lane] = static_cast<int32_t>(k);
+      v.column_l[lane] = static_cast<int32_t>(l);
+      v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
+      needed[k] = true;
+      needed[l] = true;
     }
     if (v.double_zero) order[means_count++] = t;
   }
   if (means_count > 0) {
-    pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments);
+    pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments,
+               packed);
     for (int i = 0; i < means_count; ++i) {
       TaskState& s = states[order[i]];
       const CorrelationTask& task = work.tasks[order[i]];
-      const bool k_double_zero = type_double_zero(type_at(task.k));
       for (int lane = 0; lane < task.lanes; ++lane) {
-        if (!k_double_zero && !type_double_zero(type_at(task.l0 + lane))) continue;
+        if (!type_double_zero(type_at(lane_k(task, lane))) &&
+            !type_double_zero(type_at(lane_l(task, lane))))
+          continue;
         s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) /
                                                static_cast<int32_t>(s.count_k[lane]));
         s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) /
@@ -580,7 +629,7 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   for (int t = 0; t < count; ++t) order[t] = t;
-  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments);
+  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments, packed);
 
   for (int t = 0; t < count; ++t) {
     const TaskState& s = states[t];
@@ -798,6 +847,7 @@ void gower_fill(const GowerFillWork& work) {
 
 }  // namespace
 
-const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth, d_correlation, gower_means, gower_fill};
+const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth, TOVA_SIMD_PACK ? 2 * kWidth : 0,
+                               d_correlation, gower_means, gower_fill};
 
 }  // namespace tova::kernels::TOVA_SIMD_NAMESPACE

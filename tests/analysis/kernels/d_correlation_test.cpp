@@ -220,8 +220,8 @@ struct Shape {
 };
 
 TEST(DCorrelationFast, MatchesPlainOnMixedTypes) {
-  const Shape shapes[] = {{0, 3},   {1, 4},   {2, 2},  {3, 5},    {5, 9},
-                          {17, 17}, {33, 23}, {61, 9}, {130, 31}, {260, 6}};
+  const Shape shapes[] = {{0, 3},   {1, 4},  {2, 2},    {3, 5},   {5, 9},  {17, 17},
+                          {33, 23}, {61, 9}, {130, 31}, {40, 37}, {260, 6}};
   uint64_t seed = 1;
   for (const Shape& shape : shapes) {
     for (double missing : {0.0, 0.1}) {
