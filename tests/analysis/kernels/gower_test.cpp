@@ -191,6 +191,10 @@ TEST(GowerFast, MatchesPlainOnDegenerateColumns) {
                                       {1, 2, 3, 4, 5, 6},
                                       {1, 2, 1, 2, 1, 3}});
   check_all_paths(s, "degenerate");
+  // A double-zero variable none of whose pairs can be compared: its mean is
+  // 0/0, and every marker becomes not a number.
+  const DataSet no_mean = testing::prepare(3, {3, 7}, {{0, 5, -1}, {1, 2, 4}});
+  check_all_paths(no_mean, "no comparable pair");
   // Every variable missing for a pair: 0/0.
   const DataSet all_missing = testing::prepare(3, {7, 1}, {{-1, 1, 2}, {-1, 1, 2}});
   check_all_paths(all_missing, "all missing");
