@@ -129,7 +129,7 @@ void bench_gower(int64_t n, int64_t m, double missing, bool run_plain) {
     tp = measure([&] { kernels::gower_plain(d, plain.data()); });
     print_row("Gower", size, "plain", tp, 0.0, "reference");
   }
-  const kernels::SimdKernels& simd = kernels::preferred_simd_kernels();
+  const kernels::SimdKernels& simd = kernels::preferred_gower_kernels();
   for (int threads : {1, 2}) {
     const Timing t = measure([&] { kernels::gower_fast(d, fast.data(), threads, simd); });
     const bool same =

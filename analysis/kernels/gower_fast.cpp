@@ -84,7 +84,7 @@ void gower_fast(const PreparedData& prepared, float* semimatrix, int threads,
 }
 
 void gower_fast(const PreparedData& prepared, float* semimatrix, int threads) {
-  gower_fast(prepared, semimatrix, threads, preferred_simd_kernels());
+  gower_fast(prepared, semimatrix, threads, preferred_gower_kernels());
 }
 
 }  // namespace tova::kernels

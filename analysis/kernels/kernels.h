@@ -24,7 +24,7 @@
 // Threads. The fast kernels run `threads` worker threads; with threads <= 0
 // they take TOVA_THREADS from the environment, else one per core. The
 // results do not depend on the thread count, nor on the instruction set
-// the vector code runs with (the widest the processor has; TOVA_SIMD =
+// the vector code runs with (the fastest the processor has; TOVA_SIMD =
 // generic, avx2 or avx512 picks one for comparisons).
 #pragma once
 

@@ -88,6 +88,10 @@ int available_simd_kernels(const SimdKernels** list, int capacity);
 // The widest available set, or the one TOVA_SIMD names (generic, avx2,
 // avx512) when the processor runs it.
 const SimdKernels& preferred_simd_kernels();
+// For the Gower dissimilarities 256-bit vectors beat 512-bit ones on the
+// processors measured (their double divisions): avx2 where available,
+// unless TOVA_SIMD names a set.
+const SimdKernels& preferred_gower_kernels();
 
 // The fast kernels with a given set of vector bodies (the public ones use
 // preferred_simd_kernels()).

@@ -34,4 +34,14 @@ const SimdKernels& preferred_simd_kernels() {
   return *list[0];
 }
 
+const SimdKernels& preferred_gower_kernels() {
+  if (std::getenv("TOVA_SIMD")) return preferred_simd_kernels();
+  const SimdKernels* list[4];
+  const int count = available_simd_kernels(list, 4);
+  for (int i = 0; i < count; ++i) {
+    if (std::strcmp(list[i]->name, "avx2") == 0) return *list[i];
+  }
+  return *list[0];
+}
+
 }  // namespace tova::kernels
