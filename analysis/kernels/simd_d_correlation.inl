@@ -170,6 +170,21 @@ TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
   return r.partner_unordered ? splat(r.k_unsigned[at]) : splat(r.k_signed[at]);
 }
 
+// The elements `index` of the 2 * kWidth elements of a then b. Packed work
+// runs only with 512-bit vectors, where this is one instruction.
+TOVA_INLINE vf pick(vf a, vf b, vi index) {
+#if TOVA_SIMD_WIDTH == 16
+  return (vf)_mm512_permutex2var_ps((__m512)a, (__m512i)index, (__m512)b);
+#else
+  vf picked = {};
+  for (int q = 0; q < kWidth; ++q) {
+    const int i = index[q] & (2 * kWidth - 1);
+    picked[q] = i < kWidth ? a[i] : b[i - kWidth];
+  }
+  return picked;
+#endif
+}
+
 // The scores of K and L for the pair of objects at row offset `at`. A
 // packed task picks its lanes' columns out of the first 2 * kWidth of the
 // row (the work order has at most that many variables then).
@@ -181,10 +196,8 @@ TOVA_INLINE void task_scores(const TaskRows& r, const ScoreBlock& block, int64_t
     const float* unsigned_row = block.unsigned_score + at;
     const vf s0 = load(signed_row), s1 = load(signed_row + kWidth);
     const vf u0 = load(unsigned_row), u1 = load(unsigned_row + kWidth);
-    sk = r.partner_unordered ? __builtin_shuffle(u0, u1, r.column_k)
-                             : __builtin_shuffle(s0, s1, r.column_k);
-    sl = r.l_unsigned ? __builtin_shuffle(u0, u1, r.column_l)
-                      : __builtin_shuffle(s0, s1, r.column_l);
+    sk = r.partner_unordered ? pick(u0, u1, r.column_k) : pick(s0, s1, r.column_k);
+    sl = r.l_unsigned ? pick(u0, u1, r.column_l) : pick(s0, s1, r.column_l);
   } else {
     sk = k_score(r, at);
     sl = load(r.partners + at);
