@@ -101,8 +101,8 @@ void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
             }
           }
         }
-        mean_k = f32(static_cast<double>(mean_k) / static_cast<int32_t>(count_k));
-        mean_l = f32(static_cast<double>(mean_l) / static_cast<int32_t>(count_l));
+        mean_k = mean_of(mean_k, static_cast<int32_t>(count_k));
+        mean_l = mean_of(mean_l, static_cast<int32_t>(count_l));
         for (int64_t i = 1; i <= n - 1; ++i) {
           for (int64_t j = i + 1; j <= n; ++j) {
             if (v.skipped(k, l, i, j)) continue;

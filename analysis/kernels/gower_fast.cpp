@@ -41,8 +41,7 @@ void compute_means(const PreparedData& prepared, const std::vector<int32_t>& var
     }
   });
   for (size_t i = 0; i < variables.size(); ++i) {
-    mean_score[static_cast<size_t>(variables[i])] =
-        f32(static_cast<double>(score_sum[i]) / scored_pairs[i]);
+    mean_score[static_cast<size_t>(variables[i])] = mean_of(score_sum[i], scored_pairs[i]);
   }
 }
 

@@ -48,14 +48,14 @@ void gower_plain(const PreparedData& prepared, float* semimatrix) {
         }
       }
     }
-    const float mean_score =
-        f32(static_cast<double>(score_sum) / static_cast<int32_t>(scored_pairs));
+    const float mean_score = mean_of(score_sum, static_cast<int32_t>(scored_pairs));
     for (int64_t p = 1; p <= triangle_size; ++p) {
       if (mean_flag[p - 1] == 1) sum(p) = f32(static_cast<double>(sum(p)) + mean_score);
     }
   }
   for (int64_t p = 1; p <= triangle_size; ++p) {
-    sum(p) = f32(static_cast<double>(sum(p)) / static_cast<double>(m - missing_count[p - 1]));
+    const float divisor = static_cast<float>(m - missing_count[p - 1]);  // converted to real
+    sum(p) = f32(static_cast<double>(sum(p)) / divisor);
   }
 }
 

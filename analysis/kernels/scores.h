@@ -41,12 +41,19 @@ inline double tie_half(int32_t tie) {
 }
 
 // The shorter way round the circle, over half the period: 2c/P when the
-// way back c = P - d is not longer than d, else 2d/P.
+// way back c = P - d is not longer than d, else 2d/P. The distance d and
+// the way back c are stored reals, each rounded to float.
 inline float circular_score(float xi, float xj, float period) {
-  const double d = std::fabs(static_cast<double>(xi) - static_cast<double>(xj));
-  const double c = static_cast<double>(period) - d;
-  const double shorter = c <= d ? c : d;
+  const float d = f32(std::fabs(static_cast<double>(xi) - static_cast<double>(xj)));
+  const float c = f32(static_cast<double>(period) - d);
+  const float shorter = c <= d ? c : d;
   return f32(2.0 * shorter / static_cast<double>(period));
+}
+
+// A mean over `count` scores: the count is converted to real (float)
+// before the division.
+inline float mean_of(float sum, int32_t count) {
+  return f32(static_cast<double>(sum) / static_cast<double>(static_cast<float>(count)));
 }
 
 // The tie-corrected rank difference, T_I's correction subtracted first.

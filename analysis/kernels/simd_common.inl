@@ -141,10 +141,10 @@ TOVA_INLINE vf distance_over_range(vf xi, vf xj, double range) {
   return narrow(absolute(widen(xi) - widen(xj)) / range);
 }
 TOVA_INLINE vf circular(vf xi, vf xj, double period) {
-  const vd d = absolute(widen(xi) - widen(xj));
-  const vd c = period - d;
-  const vd shorter = c <= d ? c : d;
-  return narrow(2.0 * shorter / period);
+  const vf d = narrow(absolute(widen(xi) - widen(xj)));
+  const vf c = narrow(period - widen(d));
+  const vf shorter = c <= d ? c : d;
+  return narrow(2.0 * widen(shorter) / period);
 }
 
 struct Rule {

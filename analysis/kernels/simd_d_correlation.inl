@@ -425,10 +425,11 @@ void d_correlation(const CorrelationWork& work) {
         if (!type_double_zero(type_at(lane_k(task, lane))) &&
             !type_double_zero(type_at(lane_l(task, lane))))
           continue;
-        s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) /
-                                               static_cast<int32_t>(s.count_k[lane]));
-        s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) /
-                                               static_cast<int32_t>(s.count_l[lane]));
+        // Counts converted to real (float) before the division.
+        const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
+        const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
+        s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
+        s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
       }
     }
   }
