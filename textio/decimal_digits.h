@@ -192,6 +192,18 @@ inline void eight_digits(uint32_t x, char* out) {
   }
 }
 
+// Whether round_packed(d, m) would carry out of the first digit (and so
+// raise h), without rounding: the digits from the first to the deciding
+// one are all nines, then 5 or more, exactly when the digit string reaches
+// 10^g - 5 x 10^(g-m-1) (10^g - 5 from the generated count on).
+[[gnu::always_inline]] inline bool rounding_carries(const PackedDigits& d, int32_t m) {
+  using digits_detail::kIntegerPowers;
+  if (d.kind != DecimalDigits::kFinite || m <= -1) return false;
+  const int32_t g = d.generated;
+  const uint64_t step = m < g ? kIntegerPowers[g - m - 1] : 1;
+  return d.value >= kIntegerPowers[g] - 5 * step;
+}
+
 // Writes the g generated digits at `out`.
 [[gnu::always_inline]] inline void write_generated(const PackedDigits& d, char* out) {
   if (d.generated == 8) {

@@ -135,10 +135,80 @@ size_t field_room(int32_t w, int32_t d, int32_t e) {
 // point, six digits and a two-digit exponent. An 8-byte value keeps the
 // same shape at fifteen significant digits. The digits are computed once;
 // each layout rounds its own copy of them.
+// The eight digits of x < 10^8 as ASCII in one word, the first digit in the
+// lowest byte: halves of four digits, quarters of two, then single digits,
+// each split by a multiplication that is exact for its lane's range.
+uint64_t ascii_digits(uint32_t x) {
+  const uint64_t halves = (x / 10000) | (uint64_t{x % 10000} << 32);
+  const uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Full;
+  const uint64_t quarters = hundreds | ((halves - hundreds * 100) << 16);
+  const uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000Full;
+  const uint64_t digits = tens | ((quarters - tens * 10) << 8);
+  return digits + 0x3030303030303030ull;
+}
+
+void store_word(char* p, uint64_t word) {
+  std::memcpy(p, &word, sizeof word);
+}
+
+// A list-directed 4-byte real in its usual shapes, built in registers and
+// stored straight at the end of the record: fixed point with at least one
+// digit before the point or none (h = 0), and the exponent form. False
+// leaves the value to the general layout.
+bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
+  if (digits.kind != DecimalDigits::kFinite) return false;
+  const int32_t h = digits.exponent + (rounding_carries(digits, digits.exponent + 7) ? 1 : 0);
+  const uint64_t prefix = digits.negative ? 0x2D20u : 0x2020u;  // "  " or " -"
+  if (h >= 0 && h <= 6) {
+    const int32_t d = 6 - h;
+    PackedDigits fixed = digits;
+    round_packed(fixed, fixed.exponent + d);
+    const int32_t hf = fixed.exponent;
+    if (hf < 0 || hf + d <= 0) return false;
+    // hf + d <= 7: every digit shown is a generated one.
+    const uint64_t text = ascii_digits(static_cast<uint32_t>(fixed.value));
+    uint64_t word;
+    if (hf == 0) {
+      word = uint64_t{'.'} | (text << 8);
+    } else {
+      const int32_t bits = 8 * hf;
+      const uint64_t before = text & ((uint64_t{1} << bits) - 1);
+      word = before | (uint64_t{'.'} << bits) | ((text >> bits) << (bits + 8));
+    }
+    char* p = out.end_room(16);
+    if (p == nullptr) return false;
+    std::memcpy(p, &prefix, 2);
+    store_word(p + 2, word);
+    out.advance(static_cast<size_t>(3 + hf + d));
+    return true;
+  }
+  PackedDigits scientific = digits;
+  round_packed(scientific, 7);
+  const int32_t exponent = scientific.exponent - 1;
+  const uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
+  if (magnitude > 99) return false;
+  const uint64_t text = ascii_digits(static_cast<uint32_t>(scientific.value));
+  // d.dddddd: the first digit, the point, digits two to seven.
+  const uint64_t mantissa = (text & 0xFF) | (uint64_t{'.'} << 8) | ((text >> 8) << 16);
+  const uint64_t tail = uint64_t{'E'} | (uint64_t{exponent < 0 ? 0x2Du : 0x2Bu} << 8) |
+                        (uint64_t{'0' + magnitude / 10} << 16) |
+                        (uint64_t{'0' + magnitude % 10} << 24);
+  char* p = out.end_room(16);
+  if (p == nullptr) return false;
+  std::memcpy(p, &prefix, 2);
+  store_word(p + 2, mantissa);
+  std::memcpy(p + 10, &tail, 4);
+  out.advance(14);
+  return true;
+}
+
 template <bool is_double>
 void list_real_value(RecordBuffer& out, double value) {
   constexpr int32_t significant = is_double ? 15 : 7;
   const PackedDigits digits = packed_digits(value, is_double);
+  if constexpr (!is_double) {
+    if (list_real_direct(out, digits)) return;
+  }
   // At most 34 bytes, and the spare room of the copies.
   char text[80];
   char* p = text;
@@ -149,9 +219,8 @@ void list_real_value(RecordBuffer& out, double value) {
     std::memcpy(p, digits.kind == DecimalDigits::kNaN ? "NaN" : "INF", 3);
     p += 3;
   } else {
-    PackedDigits probe = digits;
-    round_packed(probe, probe.exponent + significant);
-    const int32_t h = probe.exponent;
+    const int32_t h =
+        digits.exponent + (rounding_carries(digits, digits.exponent + significant) ? 1 : 0);
     if (h >= 0 && h <= significant - 1) {
       // Fixed point by the F rules, the padding being the two leading columns.
       const int32_t d = significant - 1 - h;

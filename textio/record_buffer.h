@@ -73,6 +73,20 @@ class RecordBuffer {
     position_ += used;
     length_ = position_;
   }
+  // Direct writing at the end of the record: room for `count` bytes at the
+  // position, or nullptr when record bytes lie after the position (never so
+  // on output). Bytes past what `advance` takes are not part of the record.
+  char* end_room(size_t count) {
+    if (position_ < length_) return nullptr;
+    if (position_ + count > capacity_) grow(position_ + count);
+    if (position_ > length_) std::memset(bytes_.get() + length_, ' ', position_ - length_);
+    return bytes_.get() + position_;
+  }
+  void advance(size_t used) {
+    if (used == 0) return;
+    position_ += used;
+    length_ = position_;
+  }
   // Moves right without lengthening the record until something is written.
   void move_right(size_t count) { position_ += count; }
 

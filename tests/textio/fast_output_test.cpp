@@ -146,6 +146,34 @@ TEST(FastOutputTest, DivisionByPowersOfTen) {
   }
 }
 
+// The carry test agrees with rounding itself, for every m, near the
+// strings that carry and at random.
+TEST(FastOutputTest, CarryTestAgreesWithRounding) {
+  std::mt19937_64 random(13);
+  for (const bool is_double : {false, true}) {
+    const int32_t g = is_double ? 16 : 8;
+    const uint64_t top = digits_detail::kIntegerPowers[g];
+    std::vector<uint64_t> strings;
+    for (int32_t k = 0; k <= g; ++k) {
+      const uint64_t edge = top - 5 * digits_detail::kIntegerPowers[k > 0 ? k - 1 : 0];
+      for (int64_t delta = -3; delta <= 3; ++delta) strings.push_back(edge + delta);
+    }
+    for (int i = 0; i < 2000; ++i) strings.push_back(random() % top);
+    for (uint64_t value : strings) {
+      if (value >= top) continue;
+      for (int32_t m = -2; m <= g + 3; ++m) {
+        PackedDigits d;
+        d.generated = g;
+        d.value = value;
+        d.exponent = 3;
+        const bool predicted = rounding_carries(d, m);
+        round_packed(d, m);
+        ASSERT_EQ(predicted, d.exponent == 4) << value << " m " << m << " g " << g;
+      }
+    }
+  }
+}
+
 TEST(FastOutputTest, SpecialValues) {
   const float inf = std::numeric_limits<float>::infinity();
   const float specials[] = {0.0f,
