@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -12,9 +14,9 @@ namespace textio {
 
 class RecordBuffer {
  public:
-  RecordBuffer() : bytes_(new char[1024]), capacity_(1024) {}
+  RecordBuffer() : bytes_(allocate(1024)), capacity_(1024) {}
   RecordBuffer(const RecordBuffer& other)
-      : bytes_(new char[other.capacity_]),
+      : bytes_(allocate(other.capacity_)),
         capacity_(other.capacity_),
         position_(other.position_),
         length_(other.length_) {
@@ -114,14 +116,25 @@ class RecordBuffer {
   void grow(size_t needed) {
     size_t capacity = capacity_ < 1024 ? 1024 : capacity_;
     while (capacity < needed) capacity *= 2;
-    // Uninitialised storage: only the bytes written so far are carried over.
-    std::unique_ptr<char[]> bytes(new char[capacity]);
-    if (length_ > 0) std::memcpy(bytes.get(), bytes_.get(), length_);
-    bytes_ = std::move(bytes);
+    // realloc: a large block is moved by remapping its pages, neither
+    // copied nor touched again.
+    char* const bytes = static_cast<char*>(std::realloc(bytes_.get(), capacity));
+    if (bytes == nullptr) throw std::bad_alloc();
+    static_cast<void>(bytes_.release());
+    bytes_.reset(bytes);
     capacity_ = capacity;
   }
 
-  std::unique_ptr<char[]> bytes_;
+  struct Free {
+    void operator()(char* bytes) const { std::free(bytes); }
+  };
+  static char* allocate(size_t capacity) {
+    char* const bytes = static_cast<char*>(std::malloc(capacity == 0 ? 1 : capacity));
+    if (bytes == nullptr) throw std::bad_alloc();
+    return bytes;
+  }
+
+  std::unique_ptr<char, Free> bytes_;
   size_t capacity_;
   size_t position_ = 0;
   size_t length_ = 0;
