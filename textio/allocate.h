@@ -18,10 +18,10 @@ struct ArrayDimension {
 };
 
 struct ArrayDescriptor {
-  void* base = nullptr;          // (void*)-1 for a size-0 allocation
-  int64_t element_length = 0;    // bytes per element (character arrays)
+  void* base = nullptr;                    // (void*)-1 for a size-0 allocation
+  int64_t element_length = 0;              // bytes per element (character arrays)
   uint32_t flags = kArrayKindAllocatable;  // bits 29-31: rank
-  uint32_t type_code = 0;        // as for I/O items
+  uint32_t type_code = 0;                  // as for I/O items
   void* base_copy = nullptr;
   uint64_t size_bits = 0;
   ArrayDimension dims[7] = {};

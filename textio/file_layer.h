@@ -18,8 +18,7 @@ bool file_exists(const std::string& name);
 // Opens an existing file (create == false) or creates it empty
 // (create == true, CREATE_ALWAYS), with the access asked for and shared
 // read/write. Returns 0 and the handle, or the system error code.
-int32_t open_file(const std::string& name, bool create, bool read, bool write,
-                  FileHandle* handle);
+int32_t open_file(const std::string& name, bool create, bool read, bool write, FileHandle* handle);
 // Reads up to `size` bytes; *got == 0 at end of file.
 int32_t read_file(FileHandle handle, char* buffer, size_t size, size_t* got);
 int32_t write_file(FileHandle handle, const char* buffer, size_t size);

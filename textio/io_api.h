@@ -39,15 +39,15 @@ inline constexpr uint32_t kEndBranch = 2;
 inline constexpr uint32_t kEorBranch = 4;
 
 struct IoStatement {
-  const int32_t* unit;     // nullptr: the default unit *
-  uint32_t handler_flags;  // kErrBranch | kEndBranch | kEorBranch
-  int32_t* status;         // IOSTAT= variable, or nullptr
+  const int32_t* unit;        // nullptr: the default unit *
+  uint32_t handler_flags;     // kErrBranch | kEndBranch | kEorBranch
+  int32_t* status;            // IOSTAT= variable, or nullptr
   const FormatTable* format;  // nullptr: list-directed
 };
 
 struct IoItem {
-  int32_t kind;    // 1 = scalar
-  uint32_t type;   // kItemInteger4, kItemReal4, kItemCharacter, ...
+  int32_t kind;   // 1 = scalar
+  uint32_t type;  // kItemInteger4, kItemReal4, kItemCharacter, ...
   void* address;
   int32_t length;  // bytes of a character item
 };
@@ -59,13 +59,13 @@ int32_t transfer_item(const IoItem& item);
 int32_t end_statement();
 
 struct OpenSpecifiers {
-  std::string_view status;    // NEW, OLD, SCRATCH, UNKNOWN, REPLACE
+  std::string_view status;  // NEW, OLD, SCRATCH, UNKNOWN, REPLACE
   std::string_view access;
   std::string_view form;
-  std::string_view position;  // APPEND, ASIS, REWIND
-  std::string_view action;    // READ, WRITE, READWRITE
-  std::string_view delim;     // APOSTROPHE, QUOTE, NONE
-  std::string_view pad;       // YES, NO
+  std::string_view position;          // APPEND, ASIS, REWIND
+  std::string_view action;            // READ, WRITE, READWRITE
+  std::string_view delim;             // APOSTROPHE, QUOTE, NONE
+  std::string_view pad;               // YES, NO
   std::string_view carriage_control;  // LIST or FORTRAN
   int32_t* iostat = nullptr;
   uint32_t handler_flags = 0;

@@ -33,6 +33,8 @@ class ListInput {
  private:
   enum class Token { kValue, kNull, kSlash };
   Token next_token(bool for_character);
+  void finish_separator();
+  const std::string* token_for_item(bool for_character);
 
   RecordBuffer& record_;
   RecordReader& reader_;

@@ -28,11 +28,13 @@ namespace {
 template <typename Real>
 Real real_power(Real base, int32_t exponent) {
   if (exponent == 0) return Real(1);
-  uint32_t n = exponent < 0 ? 0u - static_cast<uint32_t>(exponent) : static_cast<uint32_t>(exponent);
+  uint32_t n =
+      exponent < 0 ? 0u - static_cast<uint32_t>(exponent) : static_cast<uint32_t>(exponent);
   Real result = 1;
   Real square = base;
   while (n > 1) {
-    if (n & 1) result = static_cast<Real>(static_cast<double>(result) * static_cast<double>(square));
+    if (n & 1)
+      result = static_cast<Real>(static_cast<double>(result) * static_cast<double>(square));
     n >>= 1;
     square = static_cast<Real>(static_cast<double>(square) * static_cast<double>(square));
   }
@@ -43,7 +45,11 @@ Real real_power(Real base, int32_t exponent) {
 
 }  // namespace
 
-float rpow(float base, int32_t exponent) { return real_power(base, exponent); }
-double dpow(double base, int32_t exponent) { return real_power(base, exponent); }
+float rpow(float base, int32_t exponent) {
+  return real_power(base, exponent);
+}
+double dpow(double base, int32_t exponent) {
+  return real_power(base, exponent);
+}
 
 }  // namespace textio

@@ -21,7 +21,9 @@ struct UnitSpec {
   int32_t number;
 };
 inline constexpr UnitSpec kConsole{true, -1};
-constexpr UnitSpec unit(int32_t number) { return {false, number}; }
+constexpr UnitSpec unit(int32_t number) {
+  return {false, number};
+}
 
 class WriteStatement {
  public:

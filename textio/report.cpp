@@ -1,0 +1,98 @@
+// Error reports, STOP and the other ways the run ends.
+#include "textio/report.h"
+
+#include <string>
+
+#include "textio/console_hooks.h"
+#include "textio/io_api.h"
+#include "textio/io_error.h"
+#include "textio/statement.h"
+#include "textio/units.h"
+
+namespace textio {
+namespace {
+
+void write_error_line(std::string_view text) {
+  int32_t count = static_cast<int32_t>(text.size());
+  console_hooks().write(text.data(), &count, kStdErrorHandle);
+}
+
+bool g_ending = false;
+
+}  // namespace
+
+void fatal_report(std::string_view header, std::string_view message) {
+  if (g_ending) exit_process(-1);
+  g_ending = true;
+  const IoContext& c = context();
+  const std::string unit = c.default_unit ? "*" : std::to_string(c.unit_number);
+  const std::string_view name = statement_name(c.kind);
+  close_everything();
+  write_error_line("? " + std::string(header) + "\n");
+  write_error_line("? " + std::string(message) + "\n");
+  write_error_line("? " + std::string(name) + "(UNIT=");
+  write_error_line(unit + ",...\n");
+  console_hooks().finish(-1);
+  exit_process(-1);
+}
+
+int32_t report_failure(int32_t code) {
+  IoContext& c = context();
+  if (c.status != nullptr) *c.status = code == kReadPastEndOfFile ? -1 : code == 10039 ? -2 : code;
+  const bool end_branch = code == kReadPastEndOfFile && (c.handler_flags & kEndBranch) != 0;
+  if ((c.handler_flags & kErrBranch) != 0 || end_branch) {
+    c.record.clear();
+    c.active = false;
+    return end_branch ? 2 : 1;
+  }
+  if (c.status != nullptr) {
+    c.failed = true;
+    c.record.clear();
+    return 1;
+  }
+  if (code >= kFirstRuntimeCode && code <= kLastRuntimeCode) {
+    fatal_report("FORTRAN Runtime Error:", runtime_message(code));
+  }
+  const std::string_view text = system_message(code);
+  fatal_report("System Error:", text.empty() ? "System error code " + std::to_string(code) + "."
+                                             : std::string(text));
+}
+
+void fatal_data_error(std::string_view message) {
+  fatal_report("Data Error:", message);
+}
+
+void stop(std::string_view code) {
+  if (g_ending) exit_process(0);
+  g_ending = true;
+  write_error_line(code.empty() ? " STOP" : " STOP ");
+  if (!code.empty()) write_error_line(code);
+  write_error_line("\n");
+  close_everything();
+  console_hooks().finish(0);
+  exit_process(0);
+}
+
+void end_run() {
+  if (g_ending) exit_process(0);
+  g_ending = true;
+  close_everything();
+  console_hooks().finish(0);
+  exit_process(0);
+}
+
+void normal_exit(int32_t status) {
+  exit_hooks().finish(status);
+  exit_process(status);
+}
+
+void close_all_units() {
+  close_everything();
+}
+
+void reset_runtime_for_tests() {
+  forget_everything();
+  g_ending = false;
+}
+
+}  // namespace textio

@@ -1,0 +1,18 @@
+// Internal: the one funnel every failure goes through.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace textio {
+
+// Hands a failure of the current statement to its status variable or
+// branch (returns 1, or 2 for end of file with END=), or ends the process
+// with the three-line report.
+int32_t report_failure(int32_t code);
+
+// Closes the files, writes "? <header>", "? <message>" and the statement
+// line, calls finish(-1) and exits with -1. A failure inside ends at once.
+[[noreturn]] void fatal_report(std::string_view header, std::string_view message);
+
+}  // namespace textio

@@ -1,0 +1,108 @@
+// Internal: the unit table, the single statement context and the record
+// traffic between a unit's transfer buffer and the record buffer. Only the
+// run-time's own modules include this header.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "textio/file_layer.h"
+#include "textio/format_table.h"
+#include "textio/record_buffer.h"
+
+namespace textio {
+
+enum StatementKind : int32_t {
+  kRewind = 0,
+  kBackspace = 1,
+  kOpen = 2,
+  kClose = 3,
+  kInquire = 4,
+  kRead = 5,
+  kWrite = 6,
+  kEndfile = 7,
+};
+
+inline constexpr int32_t kStdInputUnit = -2;
+inline constexpr int32_t kStdOutputUnit = -3;
+inline constexpr int32_t kStdErrorUnit = -4;
+inline constexpr int32_t kNoRecordLimit = 0x7FFFFFFF;
+inline constexpr size_t kConsoleBufferSize = 256;
+inline constexpr size_t kFileBufferSize = 8192;
+
+struct Unit {
+  int32_t number = 0;
+  platform::FileHandle handle = platform::kNoFile;
+  int32_t console_code = 0;  // -10, -11, -12 for the console units, else 0
+  std::string name;
+  std::vector<char> transfer;  // the unit's own buffer
+  size_t fill = 0;             // bytes held
+  size_t position = 0;         // next byte to take (reading)
+  int64_t block_number = 0;
+  uint64_t start_offset = 0;
+  uint64_t bytes_written = 0;
+  int32_t record_limit = kNoRecordLimit;
+  int32_t tab_size = 8;
+  char delimiter = 0;
+  int32_t last_error = 0;
+  bool readable = false;
+  bool writable = false;
+  bool carriage_control = false;
+  bool delete_on_close = false;
+  bool character_device = false;
+  bool pad = true;
+  bool truncate_at_first_write = false;
+  bool dirty = false;
+  bool filled_by_read = false;
+  bool at_end_of_file = false;
+
+  bool is_console() const { return console_code != 0; }
+};
+
+// The one statement context of the process.
+struct IoContext {
+  int32_t kind = kWrite;
+  bool default_unit = false;
+  int32_t unit_number = 0;  // as the statement named it (for the report)
+  uint32_t handler_flags = 0;
+  int32_t* status = nullptr;
+  const FormatTable* format = nullptr;
+  Unit* unit = nullptr;
+  FormatWalker walker;
+  bool failed = false;
+  bool active = false;
+  bool list_first_item = true;       // list-directed output: no item yet
+  bool list_last_character = false;  // list-directed output: last item was text
+  RecordBuffer record;
+};
+
+IoContext& context();
+
+// Tab stop distance from TABSIZE, 8 by default.
+int32_t tab_size_from_environment();
+
+// Finds or creates the unit for the current statement (kind already set).
+// Throws IoFailure.
+Unit& resolve_unit(int32_t number, bool is_default, int32_t kind);
+Unit* find_unit(int32_t number);
+
+// Output: ends the record in the context's record buffer and hands it to
+// `unit` (CR LF, carriage control, transfer buffer, flush for devices).
+void end_output_record(Unit& unit);
+// Writes out a transfer buffer holding unwritten bytes.
+void flush_unit(Unit& unit);
+// Input: reads the next record of `unit` into the record buffer.
+void read_record(Unit& unit, RecordBuffer& record);
+
+// OPEN with a trimmed name; CLOSE; closing everything.
+void open_connection(int32_t number, const std::string& name, bool fortran_carriage_control,
+                     bool append, bool scratch, bool read_only);
+void close_connection(int32_t number, bool delete_file);
+// Closes every file unit; failures are ignored (used on the way out).
+void close_everything();
+void forget_everything();
+
+}  // namespace textio
