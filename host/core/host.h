@@ -1,0 +1,124 @@
+// The console host: the state of one process's frame window, its
+// Input/Output window and services, the console hooks that join them to the
+// run-time, the message pumps, the frame's commands and the close sequence.
+//
+// One thread runs everything. Messages are handled only inside the pumps,
+// which run inside the console hooks (and inside `finish` after the program
+// has ended), so every handler below runs nested in a statement of the
+// run-time and must never start one.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "host/core/host_state.h"
+#include "host/core/io_window.h"
+#include "host/core/platform.h"
+#include "host/core/services.h"
+#include "host/core/text_store.h"
+#include "textio/console_hooks.h"
+
+namespace tova::host {
+
+enum class Phase : uint8_t {
+  starting,  // windows being built; no message handled yet
+  running,   // the program runs; messages only inside console statements
+  finished,  // the program has ended; `finish` pumps until the quit message
+  ended,     // the quit message arrived, or the run was ended by a close
+};
+
+// What the front end does after a frame message the core has handled.
+enum class FrameAction : uint8_t { done, default_processing };
+
+// How one close request ended.
+enum class CloseOutcome : uint8_t {
+  destroy_by_default,  // the close sequence had begun: default processing destroys the frame
+  cancelled,           // the user cancelled at the exit prompt; nothing changed
+  ended_run,           // the program was still running: the run was ended (status 0)
+  finished_run,        // the program had ended: the quit message ends its `finish`
+};
+
+struct AboutField {
+  int32_t control;  // dialog control ID
+  std::string text;
+};
+
+class Host {
+ public:
+  explicit Host(Platform& platform);
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  Platform& platform() { return platform_; }
+  HostState& state() { return state_; }
+  const TextStore& store() const { return store_; }
+  IoWindow& io() { return io_; }
+  Services& services() { return services_; }
+  Phase phase() const { return phase_; }
+  bool quit_received() const { return quit_received_; }
+
+  // `host_main` calls this just before the program's main routine.
+  void begin_run();
+
+  // --- Message pumps ----------------------------------------------------
+  void pump_pending();
+  // Waits and dispatches until a dispatched message made `condition` true
+  // (true) or the quit message arrived (false). The condition is tested only
+  // after a message that reached a window procedure.
+  bool pump_until(const std::function<bool()>& condition);
+
+  // --- Console hooks ------------------------------------------------------
+  int32_t read(char* buffer, int32_t size);
+  int32_t write(const char* buffer, int32_t* count, int32_t handle);
+  void finish(int32_t exit_status);
+  void poll();
+  // The four hooks above, for both hook tables of the run-time.
+  textio::ConsoleHooks console_hooks();
+
+  // --- Frame window messages ----------------------------------------------
+  FrameAction on_command(int32_t command);
+  CloseOutcome on_close();
+  // A timer message; `parameter` is the message's timer ID word. True when a
+  // user routine handled it, false for default processing.
+  bool on_timer(uint64_t parameter);
+
+  // --- File commands --------------------------------------------------------
+  bool choose_save_file();
+  // Writes the store to `save_name`; true when every byte was written.
+  bool write_text_file();
+  bool exit_prompt();
+  void save();
+  void save_as();
+
+  // --- Edit commands ------------------------------------------------------
+  bool copy();
+  bool cut();
+  void paste();
+  void delete_selection();
+
+  // --- Printing ------------------------------------------------------------
+  void print_text();
+  void cancel_printing() { print_continue_ = false; }
+  bool print_continue() const { return print_continue_; }
+
+  // --- About box -----------------------------------------------------------
+  std::array<AboutField, 5> about_fields();
+
+ private:
+  Platform& platform_;
+  HostState state_;
+  TextStore store_;
+  IoWindow io_;
+  Services services_;
+  Phase phase_ = Phase::starting;
+  bool quit_received_ = false;
+  bool print_continue_ = false;
+};
+
+// The frame's title: the program file's path after its last backslash.
+std::string frame_title(std::string_view program_path);
+
+}  // namespace tova::host

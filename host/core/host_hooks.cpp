@@ -1,0 +1,98 @@
+// The message pumps and the console hooks of the host.
+#include <algorithm>
+#include <cstring>
+
+#include "host/core/host.h"
+
+namespace tova::host {
+
+namespace {
+constexpr uint8_t kCarriageReturn = 13;
+constexpr uint8_t kLineFeed = 10;
+}  // namespace
+
+Host::Host(Platform& platform)
+    : platform_(platform),
+      io_(store_, state_, platform),
+      services_(platform, [this] { pump_pending(); }) {}
+
+void Host::begin_run() {
+  phase_ = Phase::running;
+}
+
+void Host::pump_pending() {
+  if (quit_received_) return;
+  if (!platform_.pump_pending()) {
+    quit_received_ = true;
+    phase_ = Phase::ended;
+  }
+}
+
+bool Host::pump_until(const std::function<bool()>& condition) {
+  // After the quit message no window is left to wake the queue.
+  while (!quit_received_) {
+    switch (platform_.wait_message()) {
+      case PumpEvent::quit:
+        quit_received_ = true;
+        phase_ = Phase::ended;
+        return false;
+      case PumpEvent::dispatched:
+        if (condition()) return true;
+        break;
+      case PumpEvent::translated:
+        break;
+    }
+  }
+  return false;
+}
+
+int32_t Host::read(char* buffer, int32_t size) {
+  io_.set_read_waiting(true);
+  pump_until([this] { return !io_.read_waiting(); });
+  io_.set_read_waiting(false);
+  // The line the user ended is the last one; a paste may have opened another
+  // since, and that one is read (the host never reports end of input).
+  std::string_view line = store_.last_line();
+  size_t room = static_cast<size_t>(std::max(size - 2, 0));
+  size_t n = std::min(line.size(), room);
+  std::memcpy(buffer, line.data(), n);
+  buffer[n] = static_cast<char>(kCarriageReturn);
+  buffer[n + 1] = static_cast<char>(kLineFeed);
+  return static_cast<int32_t>(n + 2);
+}
+
+int32_t Host::write(const char* buffer, int32_t* count, int32_t) {
+  // Standard output and standard error look alike; one call is one line and
+  // nothing but the record's own line end is taken off.
+  int32_t n = std::max(*count, 0);
+  if (n > 0 && static_cast<uint8_t>(buffer[n - 1]) == kLineFeed) --n;
+  if (n > 0 && static_cast<uint8_t>(buffer[n - 1]) == kCarriageReturn) --n;
+  io_.append_output_line(std::string_view(buffer, static_cast<size_t>(n)));
+  pump_pending();
+  return *count;
+}
+
+void Host::finish(int32_t) {
+  // The status is the run-time's to pass on when this returns.
+  state_.program_finished = true;
+  if (phase_ != Phase::ended) phase_ = Phase::finished;
+  pump_until([] { return false; });
+  phase_ = Phase::ended;
+}
+
+void Host::poll() {
+  pump_pending();
+}
+
+textio::ConsoleHooks Host::console_hooks() {
+  textio::ConsoleHooks hooks;
+  hooks.read = [this](char* buffer, int32_t size) { return read(buffer, size); };
+  hooks.write = [this](const char* buffer, int32_t* count, int32_t handle) {
+    return write(buffer, count, handle);
+  };
+  hooks.finish = [this](int32_t status) { finish(status); };
+  hooks.poll = [this] { poll(); };
+  return hooks;
+}
+
+}  // namespace tova::host

@@ -1,0 +1,164 @@
+// The Input/Output window without its window system: a console whose last
+// line is edited by typing, a view of the text store, a selection on one
+// line, and the arithmetic of scrolling and repainting.
+//
+// Window lines are zero-based (window line L is store line L + 1). The caret
+// stands either on the last line (the open line, which typing edits) or, when
+// `fresh_row()`, on the row after it, which has no line yet. Every Enter
+// (typed, pasted or ending an output line) closes the open line.
+//
+// The front end calls `on_create` once with the cell size, `on_resize` with
+// every client size, and one handler per input message; the window answers
+// through the Platform (invalidate, scroll, caret, scroll bars, menu states).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "host/core/host_state.h"
+#include "host/core/platform.h"
+#include "host/core/text_store.h"
+
+namespace tova::host {
+
+// Keys the window reacts to (its key-down message); the rest are `other`.
+enum class Key : uint8_t {
+  home,
+  end,
+  page_up,
+  page_down,
+  up,
+  down,
+  left,
+  right,
+  insert,
+  del,
+  other
+};
+
+// Scroll bar and key requests. Vertically: line up/down, page up/down, top,
+// bottom; horizontally: line left/right, page left/right, left end, right end.
+enum class ScrollRequest : uint8_t {
+  line_back,
+  line_forward,
+  page_back,
+  page_forward,
+  thumb_position,  // the thumb was released at `position`
+  thumb_track,     // the thumb is being dragged at `position`
+  to_start,
+  to_end,
+  other,
+};
+
+struct Selection {
+  int64_t line;   // window line
+  int64_t start;  // first selected column
+  int64_t end;    // one past the last selected column
+};
+
+// One piece of text to draw during a paint.
+struct TextRun {
+  int32_t x, y;
+  std::string_view text;
+  bool selected;  // white on blue instead of black on white
+};
+
+// What a paint draws, in order, and where the caret goes afterwards.
+struct PaintPlan {
+  std::vector<TextRun> runs;
+  int32_t caret_x, caret_y;
+};
+
+class IoWindow {
+ public:
+  IoWindow(TextStore& store, HostState& host, Platform& platform);
+
+  // --- Messages from the front end -----------------------------------------
+  // The cell size of the fixed-pitch font, measured once at creation.
+  void on_create(int32_t char_width, int32_t char_height);
+  // The client area's size in pixels (every resize).
+  void on_resize(int32_t width, int32_t height);
+  // Keyboard focus gained (create and show the caret) or lost (destroy it).
+  void on_focus(bool gained);
+  // A character message. Codes 3, 22, 24 and 26 are taken by the accelerators
+  // before they get here.
+  void on_char(uint8_t code);
+  void on_key(Key key);
+  void vertical(ScrollRequest request, int64_t position = 0);
+  void horizontal(ScrollRequest request, int64_t position = 0);
+  // The lines crossing pixel rows top .. bottom of the area to repaint.
+  PaintPlan paint(int32_t top, int32_t bottom) const;
+  void on_mouse_down(int32_t x, int32_t y);
+  void on_mouse_move(int32_t x, int32_t y);
+  void on_mouse_up();
+  void on_double_click(int32_t x, int32_t y);
+
+  // --- Operations of the hooks and the Edit commands -------------------------
+  // One line of program output, shown at once.
+  void append_output_line(std::string_view text);
+  void update_scroll_ranges();
+  void invalidate_selection();
+  // The selected characters (empty without a selection).
+  std::string_view selected_text() const;
+  // Removes the selected characters from their line.
+  void delete_selection();
+
+  // --- State ---------------------------------------------------------------
+  int64_t rows() const { return rows_; }
+  int64_t cols() const { return cols_; }
+  int64_t view_top() const { return view_top_; }
+  int64_t view_left() const { return view_left_; }
+  int64_t view_top_max() const { return view_top_max_; }
+  int64_t view_left_max() const { return view_left_max_; }
+  int64_t caret_col() const { return caret_col_; }
+  int64_t caret_row() const { return caret_row_; }
+  bool fresh_row() const { return fresh_row_; }
+  const std::optional<Selection>& selection() const { return selection_; }
+  bool dragging() const { return dragging_; }
+  bool read_waiting() const { return read_waiting_; }
+  void set_read_waiting(bool waiting) { read_waiting_ = waiting; }
+  int32_t char_width() const { return char_width_; }
+  int32_t char_height() const { return char_height_; }
+
+ private:
+  int64_t line_count() const { return static_cast<int64_t>(store_.line_count()); }
+  int64_t last_length() const { return static_cast<int64_t>(store_.last_length()); }
+  // Length of window line `line`, or nullopt when it does not exist.
+  std::optional<int64_t> length_of(int64_t line) const;
+  void scroll_to_bottom_if_far();
+  void typed_character(uint8_t code);
+  void enter();
+  void insert_key();
+  void delete_key();
+  void insert_output_above_open_line(std::string_view text);
+  void advance_view_one_row();
+  void drop_selection();
+  void gray_selection_commands();
+  void place_caret();
+  void invalidate_row_from(int64_t line, int64_t column);
+  PixelRect cell_rect(int64_t line, int64_t first_column, int64_t end_column) const;
+  int64_t column_at(int32_t x) const;
+  int64_t line_at(int32_t y) const;
+
+  TextStore& store_;
+  HostState& host_;
+  Platform& platform_;
+
+  int32_t char_width_ = 1, char_height_ = 1;
+  int32_t client_width_ = 0, client_height_ = 0;
+  int64_t rows_ = 0, cols_ = 0;
+  int64_t view_top_ = 0, view_left_ = 0;
+  int64_t view_top_max_ = 0, view_left_max_ = 0;
+  int64_t caret_col_ = 0, caret_row_ = 0;
+  bool fresh_row_ = true;
+  std::optional<Selection> selection_;
+  bool dragging_ = false;
+  bool read_waiting_ = false;
+};
+
+// Pixel coordinates saturated to the platform's 32-bit range.
+int32_t to_pixels(int64_t value);
+
+}  // namespace tova::host
