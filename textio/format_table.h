@@ -83,6 +83,9 @@ class FormatWalker {
   void finish(FormatContext& context);
 
  private:
+  // Carries out the non-data entry at current_ and moves past it.
+  void step(FormatContext& context);
+
   struct Group {
     int32_t remaining;
     size_t first_entry;

@@ -1,0 +1,243 @@
+#include "textio/decimal_digits.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "textio/powers.h"
+
+namespace textio {
+namespace {
+
+uint64_t double_bits(double v) {
+  uint64_t b;
+  std::memcpy(&b, &v, 8);
+  return b;
+}
+double from_bits64(uint64_t b) {
+  double v;
+  std::memcpy(&v, &b, 8);
+  return v;
+}
+float from_bits32(uint32_t b) {
+  float v;
+  std::memcpy(&v, &b, 4);
+  return v;
+}
+std::string digit_string(const DecimalDigits& d) {
+  return std::string(d.digits, 20);
+}
+
+// The scaling step written out again, then the digits by long division of
+// the scaled value's exact binary fraction, one digit at a time.
+struct Reference {
+  std::string digits;
+  int32_t h = 0;
+};
+Reference reference_digits(double value, bool is_double) {
+  Reference r;
+  r.digits.assign(20, '0');
+  const uint64_t bits = double_bits(value);
+  const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
+  if (biased == 0) return r;
+  const double x = std::fabs(value);
+  const int32_t n = biased * 19728 - 20181744;
+  int32_t h0 = n / 65536;
+  if (n % 65536 != 0 && n < 0) --h0;
+  double s = h0 > 0 ? x / dpow(10.0, h0) : h0 < 0 ? x * dpow(10.0, -h0) : x;
+  if (s >= 10.0) {
+    s /= 10.0;
+    r.h = h0 + 2;
+  } else {
+    r.h = h0 + 1;
+  }
+  const uint64_t sb = double_bits(s);
+  const int32_t shift = 1075 - static_cast<int32_t>((sb >> 52) & 0x7FF);
+  const uint64_t mantissa = (sb & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  uint64_t remainder = mantissa & ((uint64_t{1} << shift) - 1);
+  r.digits[0] = static_cast<char>('0' + (mantissa >> shift));
+  const int count = is_double ? 16 : 8;
+  for (int i = 1; i < count; ++i) {
+    remainder *= 10;
+    r.digits[i] = static_cast<char>('0' + (remainder >> shift));
+    remainder &= (uint64_t{1} << shift) - 1;
+  }
+  return r;
+}
+
+struct DigitsRow {
+  uint64_t bits;  // a double's bits, or a float's in the low word when !is_double
+  bool is_double;
+  const char* digits;
+  int32_t h;
+  bool negative;
+};
+
+double value_of(const DigitsRow& row) {
+  return row.is_double ? from_bits64(row.bits)
+                       : static_cast<double>(from_bits32(static_cast<uint32_t>(row.bits)));
+}
+
+TEST(DecimalDigitsTest, GoldenValues) {
+  const DigitsRow rows[] = {
+      {0x3F800000, false, "10000000000000000000", 1, false},         // 1.0
+      {0x3DFCD6EA, false, "12345679000000000000", 0, false},         // 0.123456789 (truncated)
+      {0x3F7FFFFF, false, "99999994000000000000", 0, false},         // 0.99999994
+      {0x47F1205A, false, "12345670000000000000", 6, false},         // 123456.7
+      {0x3D4CCCCD, false, "50000000000000000000", -1, false},        // 0.05
+      {0xBAA3D70A, false, "12499999000000000000", -2, true},         // -0.00125
+      {0x42F6E979, false, "12345600000000000000", 3, false},         // 123.456
+      {0x7F7FFFFF, false, "34028234000000000000", 39, false},        // largest float
+      {0x00000001, false, "14012984000000000000", -44, false},       // smallest subnormal float
+      {0x3FB999999999999A, true, "10000000000000000000", 0, false},  // 0.1
+      {0x3FF0000000000000, true, "10000000000000000000", 1, false},  // 1.0
+      // The scaling by 10^308 rounds, so the extremes differ from their
+      // exact expansions (...8623157e308 and ...85072014e-308) in digit 16.
+      {0x7FEFFFFFFFFFFFFF, true, "17976931348623140000", 309, false},
+      {0x0010000000000000, true, "22250738585072020000", -307, false},
+      // A power of two whose scaled value falls just short of one: the
+      // algorithm keeps the leading zero.
+      {uint64_t{146} << 52, true, "09924161033296100000", -263, false},
+  };
+  for (const DigitsRow& row : rows) {
+    const DecimalDigits d = decimal_digits(value_of(row), row.is_double);
+    SCOPED_TRACE(testing::Message() << std::hex << "bits 0x" << row.bits);
+    EXPECT_EQ(d.kind, DecimalDigits::kFinite);
+    EXPECT_EQ(digit_string(d), row.digits);
+    EXPECT_EQ(d.exponent, row.h);
+    EXPECT_EQ(d.negative, row.negative);
+  }
+}
+
+TEST(DecimalDigitsTest, ZerosAndSubnormalDoublesAreTwentyZeros) {
+  for (uint64_t bits :
+       {uint64_t{0}, uint64_t{1} << 63, uint64_t{1}, uint64_t{0x000FFFFFFFFFFFFF}}) {
+    const DecimalDigits d = decimal_digits(from_bits64(bits), true);
+    EXPECT_EQ(digit_string(d), std::string(20, '0')) << std::hex << bits;
+    EXPECT_EQ(d.exponent, 0);
+    EXPECT_EQ(d.negative, (bits >> 63) != 0);
+  }
+}
+
+TEST(DecimalDigitsTest, NotFiniteKeepsItsSign) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(decimal_digits(inf, false).kind, DecimalDigits::kInfinity);
+  EXPECT_FALSE(decimal_digits(inf, false).negative);
+  EXPECT_TRUE(decimal_digits(-inf, true).negative);
+  EXPECT_EQ(decimal_digits(nan, false).kind, DecimalDigits::kNaN);
+  EXPECT_FALSE(decimal_digits(nan, false).negative);
+  EXPECT_TRUE(decimal_digits(-nan, false).negative);
+}
+
+TEST(DecimalDigitsTest, PositionsPastTheTwentiethAreZero) {
+  const DecimalDigits d = decimal_digits(0.123456789, true);
+  EXPECT_EQ(d.at(1), '1');
+  EXPECT_EQ(d.at(21), '0');
+  EXPECT_EQ(d.at(1000), '0');
+  EXPECT_EQ(d.at(0), '0');
+}
+
+// Rounding rows: the digits before, generated count, m, digits and h change after.
+struct RoundRow {
+  const char* before;
+  int32_t generated;
+  int32_t m;
+  const char* after;
+  int32_t h_change;
+};
+
+TEST(DecimalDigitsTest, RoundingRule) {
+  const RoundRow rows[] = {
+      {"12345678", 8, 4, "12350000", 0},   // digit 5 rounds up
+      {"12344999", 8, 4, "12340000", 0},   // digit 5 below five: cut
+      {"99999994", 8, 6, "10000000", 1},   // carry through all nines
+      {"99999994", 8, 7, "99999990", 0},   // digit 8 is 4
+      {"50000000", 8, 0, "10000000", 1},   // m = 0 rounding up
+      {"49999999", 8, 0, "00000000", 0},   // m = 0 rounding down
+      {"12345679", 8, 8, "12345680", 0},   // last digit decides at m = 8
+      {"12345679", 8, 15, "12345680", 0},  // and beyond
+      {"12345674", 8, 15, "12345674", 0},  // last digit below five
+      {"99999995", 8, 10, "10000000", 1},  // carry from the last digit
+      {"12345678", 8, -1, "12345678", 0},  // no rounding
+      {"12345678", 8, -5, "12345678", 0},
+      {"1234567890123456", 16, 15, "1234567890123460", 0},
+      {"1234567890123455", 16, 16, "1234567890123460", 0},
+      {"9999999999999999", 16, 40, "1000000000000000", 1},
+      {"1234567890123454", 16, 20, "1234567890123454", 0},
+  };
+  for (const RoundRow& row : rows) {
+    DecimalDigits d;
+    d.generated = row.generated;
+    std::memset(d.digits, '0', 20);
+    std::memcpy(d.digits, row.before, std::strlen(row.before));
+    d.exponent = 3;
+    round_digits(d, row.m);
+    std::string expected(row.after);
+    expected.resize(20, '0');
+    EXPECT_EQ(digit_string(d), expected) << row.before << " m=" << row.m;
+    EXPECT_EQ(d.exponent, 3 + row.h_change) << row.before << " m=" << row.m;
+  }
+}
+
+TEST(DecimalDigitsTest, RoundingLeavesNotFiniteAlone) {
+  DecimalDigits d = decimal_digits(std::numeric_limits<double>::quiet_NaN(), false);
+  round_digits(d, 3);
+  EXPECT_EQ(d.kind, DecimalDigits::kNaN);
+}
+
+// Against the reference, and the digits read back lie within one unit of
+// the last digit below the value.
+void check_against_reference(double value, bool is_double, uint64_t bits) {
+  const DecimalDigits d = decimal_digits(value, is_double);
+  const Reference r = reference_digits(value, is_double);
+  ASSERT_EQ(digit_string(d), r.digits) << std::hex << "bits 0x" << bits;
+  ASSERT_EQ(d.exponent, r.h) << std::hex << "bits 0x" << bits;
+}
+
+TEST(DecimalDigitsTest, SampledFloatsMatchTheReference) {
+  std::mt19937 random(20261208);
+  for (int i = 0; i < 200000; ++i) {
+    const uint32_t bits = static_cast<uint32_t>(random());
+    const float f = from_bits32(bits);
+    if (!std::isfinite(f)) continue;
+    const double v = static_cast<double>(f);
+    check_against_reference(v, false, bits);
+    const DecimalDigits d = decimal_digits(v, false);
+    if (v == 0) continue;
+    // 0.D1..D8 x 10^h truncates |v| to eight digits.
+    double shown = 0;
+    for (int k = 0; k < 8; ++k) shown = shown * 10 + (d.digits[k] - '0');
+    const double unit = std::pow(10.0, d.exponent - 8);
+    const double magnitude = std::fabs(v);
+    ASSERT_LE(shown * unit, magnitude * (1 + 1e-12)) << std::hex << bits;
+    ASSERT_GT((shown + 1.001) * unit, magnitude) << std::hex << bits;
+  }
+}
+
+TEST(DecimalDigitsTest, SampledDoublesMatchTheReference) {
+  std::mt19937_64 random(8122026);
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t bits = random();
+    const double v = from_bits64(bits);
+    if (!std::isfinite(v)) continue;
+    check_against_reference(v, true, bits);
+  }
+}
+
+TEST(DecimalDigitsTest, EveryBinaryExponentOfDoubles) {
+  for (uint64_t e = 1; e < 2047; ++e) {
+    for (uint64_t fraction : {uint64_t{0}, uint64_t{1}, (uint64_t{1} << 52) - 1}) {
+      const uint64_t bits = (e << 52) | fraction;
+      check_against_reference(from_bits64(bits), true, bits);
+      check_against_reference(from_bits64(bits), false, bits);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace textio

@@ -1,0 +1,265 @@
+#include "textio/edit_output.h"
+
+#include <algorithm>
+
+#include "textio/decimal_digits.h"
+
+namespace textio {
+
+namespace {
+
+void blanks(RecordBuffer& out, int64_t count) {
+  if (count > 0) out.fill(' ', static_cast<size_t>(count));
+}
+
+void zeros(RecordBuffer& out, int64_t count) {
+  if (count > 0) out.fill('0', static_cast<size_t>(count));
+}
+
+// A field too narrow for its value is filled with asterisks, whatever the sign.
+void asterisks(RecordBuffer& out, int32_t w) {
+  if (w > 0) out.fill('*', static_cast<size_t>(w));
+}
+
+// Digits at 1-based positions first .. first+count-1; past the twentieth
+// they are zeros.
+void put_digits(RecordBuffer& out, const DecimalDigits& digits, int64_t first, int64_t count) {
+  if (count <= 0) return;
+  if (first <= DecimalDigits::kLength) {
+    const int64_t available = std::min<int64_t>(count, DecimalDigits::kLength - first + 1);
+    out.put(std::string_view(digits.digits + first - 1, static_cast<size_t>(available)));
+    count -= available;
+  }
+  zeros(out, count);
+}
+
+// NaN and infinity, right-justified in w. Returns false for a finite value.
+bool edit_not_finite(RecordBuffer& out, const DecimalDigits& digits, int32_t w) {
+  if (digits.kind == DecimalDigits::kFinite) return false;
+  const std::string_view text = digits.kind == DecimalDigits::kNaN ? "NaN" : "INF";
+  const int32_t length = 3 + (digits.negative ? 1 : 0);
+  if (w < length) {
+    asterisks(out, w);
+  } else {
+    blanks(out, w - length);
+    if (digits.negative) out.put('-');
+    out.put(text);
+  }
+  return true;
+}
+
+// Significant digits to keep for a count that may lie far outside the
+// digit string: from the generated count on, every m rounds the same way.
+int32_t clamp_digits(int64_t m) {
+  return static_cast<int32_t>(std::clamp<int64_t>(m, -1, 64));
+}
+
+// Writes `value` as decimal digits at the end of buf, returning the start.
+char* unsigned_digits(uint64_t value, char* end) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+// List-directed reals. A 4-byte value is fixed point with 6 - h decimals
+// when its h at seven significant digits lies in 0..6, else one digit,
+// point, six digits and a two-digit exponent. An 8-byte value keeps the
+// same shape at fifteen significant digits.
+void list_real_value(RecordBuffer& out, double value, bool is_double) {
+  const int32_t significant = is_double ? 15 : 7;
+  const DecimalDigits digits = decimal_digits(value, is_double);
+  char text[64];
+  char* p = text;
+  *p++ = ' ';
+  *p++ = digits.negative ? '-' : ' ';
+  auto copy_digits = [&p](const DecimalDigits& from, int32_t first, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) *p++ = from.at(first + i);
+  };
+
+  if (digits.kind != DecimalDigits::kFinite) {
+    const char* word = digits.kind == DecimalDigits::kNaN ? "NaN" : "INF";
+    for (int i = 0; i < 3; ++i) *p++ = word[i];
+  } else {
+    DecimalDigits probe = digits;
+    round_digits(probe, probe.exponent + significant);
+    const int32_t h = probe.exponent;
+    if (h >= 0 && h <= significant - 1) {
+      // Fixed point by the F rules, the padding being the two leading columns.
+      const int32_t d = significant - 1 - h;
+      DecimalDigits fixed = digits;
+      round_digits(fixed, fixed.exponent + d);
+      const int32_t hf = fixed.exponent;
+      if (hf <= 0 && hf + d <= 0) {
+        text[1] = ' ';  // rounds to zero: no sign
+        *p++ = '0';
+        *p++ = '.';
+        for (int32_t i = 0; i < d; ++i) *p++ = '0';
+      } else if (hf <= 0) {
+        *p++ = '.';
+        for (int32_t i = 0; i < -hf; ++i) *p++ = '0';
+        copy_digits(fixed, 1, d + hf);
+      } else {
+        copy_digits(fixed, 1, hf);
+        *p++ = '.';
+        copy_digits(fixed, hf + 1, d);
+      }
+    } else {
+      DecimalDigits scientific = digits;
+      round_digits(scientific, significant);
+      copy_digits(scientific, 1, 1);
+      *p++ = '.';
+      copy_digits(scientific, 2, significant - 1);
+      const int32_t exponent = scientific.exponent - 1;
+      *p++ = 'E';
+      *p++ = exponent < 0 ? '-' : '+';
+      const uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
+      if (magnitude < 10) *p++ = '0';
+      char buffer[12];
+      char* const end = buffer + sizeof buffer;
+      for (const char* q = unsigned_digits(magnitude, end); q != end; ++q) *p++ = *q;
+    }
+  }
+  out.put(std::string_view(text, static_cast<size_t>(p - text)));
+}
+
+}  // namespace
+
+void edit_integer(RecordBuffer& out, int64_t value, int32_t w, int32_t m) {
+  const bool negative = value < 0;
+  const uint64_t magnitude =
+      negative ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char buffer[24];
+  char* const end = buffer + sizeof buffer;
+  const char* const first = unsigned_digits(magnitude, end);
+  const int64_t count = end - first;
+  const int64_t shown = std::max<int64_t>(count, m);
+  const int64_t length = shown + (negative ? 1 : 0);
+  if (length > w) {
+    asterisks(out, w);
+    return;
+  }
+  blanks(out, w - length);
+  if (negative) out.put('-');
+  zeros(out, shown - count);
+  out.put(std::string_view(first, static_cast<size_t>(count)));
+}
+
+void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d) {
+  DecimalDigits digits = decimal_digits(value, is_double);
+  if (edit_not_finite(out, digits, w)) return;
+  if (d < 0) d = 0;
+  round_digits(digits, clamp_digits(int64_t{digits.exponent} + d));
+  const int64_t h = digits.exponent;
+  const int64_t width = w;
+  if (h <= 0 && d == 0) {
+    blanks(out, width - 2);
+    if (width >= 2) out.put('0');
+    out.put('.');
+    return;
+  }
+  if (h <= 0 && h + d <= 0) {
+    const int64_t room = width - d - 2;
+    blanks(out, room);
+    if (room >= 0) out.put('0');
+    out.put('.');
+    zeros(out, d);
+    return;
+  }
+  const int64_t unsigned_width = width - (digits.negative ? 1 : 0);
+  const int64_t before_point = unsigned_width - d - 1;
+  if (h <= 0) {
+    if (before_point < 0) {
+      asterisks(out, w);
+      return;
+    }
+    blanks(out, before_point);
+    if (digits.negative) out.put('-');
+    out.put('.');
+    zeros(out, -h);
+    put_digits(out, digits, 1, d + h);
+    return;
+  }
+  if (h > before_point) {
+    asterisks(out, w);
+    return;
+  }
+  blanks(out, before_point - h);
+  if (digits.negative) out.put('-');
+  put_digits(out, digits, 1, h);
+  out.put('.');
+  put_digits(out, digits, h + 1, d);
+}
+
+void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,
+                   int32_t e) {
+  DecimalDigits digits = decimal_digits(value, is_double);
+  if (edit_not_finite(out, digits, w)) return;
+  if (d < 0) d = 0;
+  if (e <= 0) e = 2;
+  round_digits(digits, clamp_digits(d));
+  const int64_t unsigned_width = int64_t{w} - (digits.negative ? 1 : 0);
+  int64_t room = unsigned_width - d - e - 3;
+  const int32_t h = digits.exponent;
+  const uint32_t magnitude = static_cast<uint32_t>(h < 0 ? -h : h);
+  if (room < 0 || (magnitude > 9 && e < 2)) {
+    asterisks(out, w);
+    return;
+  }
+  // A third exponent digit takes the place of the letter.
+  const bool letter = !(magnitude >= 100 && e == 2);
+  const int32_t exponent_width = letter ? e : 3;
+  const bool leading_zero = room > 0;
+  if (leading_zero) --room;
+  blanks(out, room);
+  if (digits.negative) out.put('-');
+  if (leading_zero) out.put('0');
+  out.put('.');
+  put_digits(out, digits, 1, d);
+  if (letter) out.put('E');
+  out.put(h < 0 ? '-' : '+');
+  char buffer[12];
+  char* const end = buffer + sizeof buffer;
+  const char* const first = unsigned_digits(magnitude, end);
+  zeros(out, exponent_width - (end - first));
+  out.put(std::string_view(first, static_cast<size_t>(end - first)));
+}
+
+void edit_character(RecordBuffer& out, std::string_view value, int32_t w) {
+  if (w <= 0) {
+    out.put(value);
+  } else if (static_cast<size_t>(w) < value.size()) {
+    out.put(value.substr(0, static_cast<size_t>(w)));
+  } else {
+    blanks(out, static_cast<int64_t>(w) - static_cast<int64_t>(value.size()));
+    out.put(value);
+  }
+}
+
+void list_integer(RecordBuffer& out, int64_t value) {
+  const bool negative = value < 0;
+  const uint64_t magnitude =
+      negative ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char buffer[24];
+  char* const end = buffer + sizeof buffer;
+  char* first = unsigned_digits(magnitude, end);
+  if (negative) *--first = '-';
+  *--first = ' ';
+  if (!negative) *--first = ' ';
+  out.put(std::string_view(first, static_cast<size_t>(end - first)));
+}
+
+void list_real(RecordBuffer& out, float value) {
+  list_real_value(out, static_cast<double>(value), false);
+}
+
+void list_double(RecordBuffer& out, double value) {
+  list_real_value(out, value, true);
+}
+
+void list_logical(RecordBuffer& out, bool value) {
+  out.put(value ? " T" : " F");
+}
+
+}  // namespace textio

@@ -1,0 +1,470 @@
+#include "textio/format_table.h"
+
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "textio/io_error.h"
+
+namespace textio {
+
+namespace {
+
+static_assert(sizeof(FormatEntry) == 20, "literal text runs on through whole entries");
+
+constexpr int32_t kTextPerEntry = 20;
+constexpr int32_t kMaxGroupDepth = 20;
+
+int32_t code_of(const FormatEntry& entry) {
+  return entry[0] & 0x7F;
+}
+
+// Entries a descriptor occupies: a literal carries its text behind it.
+size_t span_of(const FormatEntry& entry) {
+  if (code_of(entry) != kDescLiteral) return 1;
+  return 1 + static_cast<size_t>((entry[2] + kTextPerEntry - 1) / kTextPerEntry);
+}
+
+[[noreturn]] void fail(int32_t code) {
+  throw IoFailure{code};
+}
+
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// One pass over the text. Blanks outside literals mean nothing; commas are
+// separators that may be left out (always around '/', and as an extension
+// elsewhere), but a comma must follow something. Groups are kept on an
+// explicit stack so that deep nesting costs no native stack.
+class FormatCompiler {
+ public:
+  explicit FormatCompiler(std::string_view text) : text_(text) {}
+
+  FormatTable compile() {
+    skip_blanks();
+    if (at_end() || text_[pos_] != '(') fail(kFormatMissingParen);
+    add({0, 0, 0, position(pos_), 0});
+    ++pos_;
+    for (;;) {
+      skip_blanks();
+      if (at_end()) fail(kFormatUnmatchedParens);
+      const size_t start = pos_;
+      const char c = upper(text_[pos_]);
+      if (c == ',') {
+        if (!after_item_) fail(kErrorInFormatString);
+        after_item_ = false;
+        comma_ = true;
+        ++pos_;
+        continue;
+      }
+      if (c == ')') {
+        if (comma_) fail(kErrorInFormatString);
+        ++pos_;
+        if (groups_.empty()) {
+          finish_format(start);
+          return std::move(table_);
+        }
+        close_group(start);
+        continue;
+      }
+      if (is_digit(c)) {
+        const int32_t count = number(kIllegalRepeatCount);
+        if (count == 0) fail(kIllegalRepeatCount);
+        counted_descriptor(start, count);
+      } else {
+        descriptor(start, c);
+      }
+    }
+  }
+
+ private:
+  struct OpenGroup {
+    size_t entry;
+    int32_t repeat;
+  };
+
+  bool at_end() const { return pos_ >= text_.size(); }
+  int32_t position(size_t offset) const {
+    return offset > static_cast<size_t>(std::numeric_limits<int32_t>::max())
+               ? std::numeric_limits<int32_t>::max()
+               : static_cast<int32_t>(offset);
+  }
+  void skip_blanks() {
+    while (!at_end() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
+  }
+  void add(const FormatEntry& entry) { table_.entries.push_back(entry); }
+  void item_done() {
+    after_item_ = true;
+    comma_ = false;
+  }
+
+  // Digits (blanks among them ignored); `overflow_code` when too large.
+  int32_t number(int32_t overflow_code) {
+    int64_t value = 0;
+    while (!at_end() && (is_digit(text_[pos_]) || text_[pos_] == ' ')) {
+      if (text_[pos_] != ' ') {
+        value = value * 10 + (text_[pos_] - '0');
+        if (value > std::numeric_limits<int32_t>::max()) fail(overflow_code);
+      }
+      ++pos_;
+    }
+    return static_cast<int32_t>(value);
+  }
+  bool digit_follows() {
+    skip_blanks();
+    return !at_end() && is_digit(text_[pos_]);
+  }
+  int32_t required_number() {
+    if (!digit_follows()) fail(kErrorInFormatString);
+    return number(kErrorInFormatString);
+  }
+  bool take(char c) {
+    skip_blanks();
+    if (at_end() || upper(text_[pos_]) != c) return false;
+    ++pos_;
+    return true;
+  }
+
+  // A descriptor after a number: the number is a repeat count, or the count
+  // of X, H or '/'.
+  void counted_descriptor(size_t start, int32_t count) {
+    skip_blanks();
+    if (at_end()) fail(kFormatUnmatchedParens);
+    const char c = upper(text_[pos_]);
+    switch (c) {
+      case 'X':
+        ++pos_;
+        add({kDescX, 0, count, position(start), 1});
+        break;
+      case '/':
+        ++pos_;
+        add({kDescSlash, 0, count, position(start), 1});
+        break;
+      case 'H':
+        hollerith(start, count);
+        break;
+      case '(':
+        open_group(start, count);
+        return;
+      case 'A':
+      case 'E':
+      case 'F':
+      case 'I':
+        ++pos_;
+        data_descriptor(start, c, count);
+        break;
+      case '\'':
+      case '"':
+      case ',':
+      case ')':
+        fail(kNonRepeatableDescriptor);
+      default:
+        fail(kErrorInFormatString);
+    }
+    item_done();
+  }
+
+  void descriptor(size_t start, char c) {
+    switch (c) {
+      case 'X':
+        ++pos_;
+        add({kDescX, 0, 1, position(start), 1});
+        break;
+      case '/':
+        ++pos_;
+        add({kDescSlash, 0, 1, position(start), 1});
+        break;
+      case '\'':
+      case '"':
+        quoted_literal(start, c);
+        break;
+      case '(':
+        open_group(start, 1);
+        return;
+      case 'A':
+      case 'E':
+      case 'F':
+      case 'I':
+        ++pos_;
+        data_descriptor(start, c, 1);
+        break;
+      default:
+        fail(kErrorInFormatString);
+    }
+    item_done();
+  }
+
+  void data_descriptor(size_t start, char letter, int32_t repeat) {
+    const int32_t at = position(start);
+    switch (letter) {
+      case 'A': {
+        int32_t w = 0;
+        if (digit_follows()) {
+          w = number(kErrorInFormatString);
+          if (w == 0) fail(kErrorInFormatString);
+        }
+        add({kDescA, 0, w, at, repeat});
+        return;
+      }
+      case 'I': {
+        const int32_t w = required_number();
+        int32_t m = 1;
+        if (take('.')) m = required_number();
+        add({kDescI, m, w, at, repeat});
+        return;
+      }
+      case 'F': {
+        const int32_t w = required_number();
+        if (!take('.')) fail(kErrorInFormatString);
+        const int32_t d = required_number();
+        add({kDescF, d, w, at, repeat});
+        return;
+      }
+      default: {  // 'E'
+        const int32_t w = required_number();
+        if (!take('.')) fail(kErrorInFormatString);
+        const int32_t d = required_number();
+        int32_t exponent_digits = 0;
+        const size_t before = pos_;
+        if (take('E')) {
+          if (!digit_follows()) {
+            pos_ = before;  // the next descriptor, written without a comma
+          } else {
+            exponent_digits = number(kErrorInFormatString);
+            if (exponent_digits < 1 || exponent_digits > 63) fail(kErrorInFormatString);
+          }
+        }
+        add({kDescE | (exponent_digits << 10), d, w, at, repeat});
+        return;
+      }
+    }
+  }
+
+  void hollerith(size_t start, int32_t count) {
+    ++pos_;  // the H; the count covers blanks too
+    if (static_cast<size_t>(count) > text_.size() - pos_) fail(kHollerithCountExceeds);
+    literal(start, text_.substr(pos_, static_cast<size_t>(count)));
+    pos_ += static_cast<size_t>(count);
+  }
+
+  void quoted_literal(size_t start, char quote) {
+    std::string text;
+    ++pos_;
+    for (;;) {
+      if (at_end()) fail(kFormatUnmatchedQuotes);
+      const char c = text_[pos_++];
+      if (c == quote) {
+        if (at_end() || text_[pos_] != quote) break;
+        ++pos_;  // a doubled quote stands for one
+      }
+      text.push_back(c);
+    }
+    literal(start, text);
+  }
+
+  void literal(size_t start, std::string_view text) {
+    const int32_t length = static_cast<int32_t>(text.size());
+    add({kDescLiteral, 0, length, position(start), 1});
+    for (size_t offset = 0; offset < text.size(); offset += kTextPerEntry) {
+      FormatEntry chunk{};
+      std::memcpy(chunk.data(), text.data() + offset,
+                  std::min<size_t>(kTextPerEntry, text.size() - offset));
+      add(chunk);
+    }
+  }
+
+  void open_group(size_t start, int32_t repeat) {
+    ++pos_;
+    groups_.push_back({table_.entries.size(), repeat});
+    add({kDescGroupOpen, 0, 0, position(start), repeat});
+    after_item_ = false;
+    comma_ = false;
+  }
+
+  // A group holding one descriptor becomes that descriptor, its repeat
+  // count multiplied by the group's.
+  void close_group(size_t start) {
+    const OpenGroup group = groups_.back();
+    groups_.pop_back();
+    auto& entries = table_.entries;
+    const size_t inner = group.entry + 1;
+    const bool single = inner < entries.size() && code_of(entries[inner]) != kDescGroupOpen &&
+                        span_of(entries[inner]) == entries.size() - inner;
+    if (single) {
+      const int64_t repeat = int64_t{group.repeat} * entries[inner][4];
+      if (repeat > std::numeric_limits<int32_t>::max()) fail(kIllegalRepeatCount);
+      entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(group.entry));
+      entries[group.entry][4] = static_cast<int32_t>(repeat);
+    } else {
+      add({kDescGroupClose, 0, 0, position(start), 0});
+    }
+    if (groups_.empty()) reversion_ = group.entry;
+    item_done();
+  }
+
+  // Reversion resumes at the rightmost outermost inner group, or at the
+  // first descriptor when there is none.
+  void finish_format(size_t start) {
+    const size_t end = table_.entries.size();
+    add({kDescEnd, 0, 0, position(start), -static_cast<int32_t>(end - reversion_)});
+    skip_blanks();
+    if (!at_end()) fail(text_[pos_] == ')' ? kFormatUnmatchedParens : kErrorInFormatString);
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+  bool after_item_ = false;  // a comma may follow
+  bool comma_ = false;       // the last thing seen was a comma
+  size_t reversion_ = 1;
+  std::vector<OpenGroup> groups_;
+  FormatTable table_;
+};
+
+DataEdit data_edit(const FormatEntry& entry) {
+  DataEdit edit{};
+  edit.w = entry[2];
+  edit.d = entry[1];
+  switch (code_of(entry)) {
+    case kDescA:
+      edit.edit_code = kEditA;
+      break;
+    case kDescE: {
+      edit.edit_code = kEditE;
+      const int32_t digits = (entry[0] >> 10) & 0x3F;
+      edit.e = digits == 0 ? 2 : digits;
+      break;
+    }
+    case kDescF:
+      edit.edit_code = kEditF;
+      break;
+    default:
+      edit.edit_code = kEditI;
+      break;
+  }
+  return edit;
+}
+
+bool is_data(int32_t code) {
+  return code == kDescA || code == kDescE || code == kDescF || code == kDescI;
+}
+
+}  // namespace
+
+FormatTable compile_format(std::string_view text) {
+  return FormatCompiler(text).compile();
+}
+
+std::string_view literal_text(const FormatTable& table, size_t index) {
+  if (index >= table.entries.size() || code_of(table.entries[index]) != kDescLiteral) return {};
+  const size_t length = static_cast<size_t>(table.entries[index][2]);
+  if (length == 0 || index + span_of(table.entries[index]) > table.entries.size()) return {};
+  return {reinterpret_cast<const char*>(table.entries[index + 1].data()), length};
+}
+
+void FormatWalker::prepare(const FormatTable& table) {
+  // The walk trusts the table: check its shape once, here.
+  const auto& entries = table.entries;
+  int32_t depth = 0;
+  size_t i = 1;
+  while (i < entries.size() && code_of(entries[i]) != kDescEnd) {
+    const int32_t code = code_of(entries[i]);
+    if (code == kDescGroupOpen && ++depth > kMaxGroupDepth) fail(kFormatGroupOverflow);
+    if (code == kDescGroupClose && --depth < 0) fail(kErrorInFormatString);
+    i += span_of(entries[i]);
+  }
+  if (i >= entries.size() || depth != 0) fail(kErrorInFormatString);
+  const int64_t target = static_cast<int64_t>(i) + entries[i][4];
+  if (target < 1 || target >= static_cast<int64_t>(i)) fail(kErrorInFormatString);
+
+  table_ = &table;
+  current_ = 1;
+  repeats_left_ = 0;
+  current_edit_ = {};
+  groups_.clear();
+  groups_.reserve(kMaxGroupDepth);
+}
+
+DataEdit FormatWalker::next_data(FormatContext& context) {
+  if (repeats_left_ > 0) {
+    --repeats_left_;
+    return current_edit_;
+  }
+  const auto& entries = table_->entries;
+  bool reverted = false;
+  for (;;) {
+    const FormatEntry& entry = entries[current_];
+    const int32_t code = code_of(entry);
+    if (is_data(code)) {
+      current_edit_ = data_edit(entry);
+      repeats_left_ = entry[4] - 1;
+      ++current_;
+      return current_edit_;
+    }
+    if (code == kDescEnd) {
+      // A second reversion in one fetch: the repeated part holds no data
+      // descriptor and the item would never be served.
+      if (reverted) fail(kErrorInFormatString);
+      reverted = true;
+      context.end_record();
+      groups_.clear();
+      current_ = static_cast<size_t>(static_cast<int64_t>(current_) + entry[4]);
+      continue;
+    }
+    step(context);
+  }
+}
+
+void FormatWalker::finish(FormatContext& context) {
+  if (repeats_left_ > 0) return;
+  const auto& entries = table_->entries;
+  for (;;) {
+    const int32_t code = code_of(entries[current_]);
+    if (is_data(code) || code == kDescEnd) return;
+    step(context);
+  }
+}
+
+void FormatWalker::step(FormatContext& context) {
+  const FormatEntry& entry = table_->entries[current_];
+  switch (code_of(entry)) {
+    case kDescX:
+      for (int32_t r = 0; r < entry[4]; ++r) context.move_right(entry[2]);
+      break;
+    case kDescLiteral: {
+      const std::string_view text = literal_text(*table_, current_);
+      for (int32_t r = 0; r < entry[4]; ++r) context.emit_literal(text);
+      break;
+    }
+    case kDescSlash: {
+      const int32_t count = entry[2] > 1 ? entry[2] : 1;
+      for (int32_t r = 0; r < entry[4]; ++r) {
+        for (int32_t n = 0; n < count; ++n) context.end_record();
+      }
+      break;
+    }
+    case kDescGroupOpen:
+      if (groups_.size() >= static_cast<size_t>(kMaxGroupDepth)) fail(kFormatGroupOverflow);
+      groups_.push_back({entry[4], current_ + 1});
+      break;
+    case kDescGroupClose: {
+      if (groups_.empty()) fail(kErrorInFormatString);
+      Group& group = groups_.back();
+      if (--group.remaining > 0) {
+        current_ = group.first_entry;
+        return;
+      }
+      groups_.pop_back();
+      break;
+    }
+    default:
+      break;
+  }
+  current_ += span_of(entry);
+}
+
+}  // namespace textio
