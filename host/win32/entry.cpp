@@ -1,7 +1,6 @@
 // The process entry of tova.exe.
-#include <windows.h>
-
 #include <float.h>
+#include <windows.h>
 
 #include <cfenv>
 

@@ -27,10 +27,10 @@ bool register_class(const char* name, WNDPROC procedure, UINT style, int icon, L
 }
 
 bool register_classes() {
-  return register_class("MDIFRAME", frame_procedure, CS_HREDRAW | CS_VREDRAW, IDI_FRAME,
-                        IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1)) &&
-         register_class("MDICHILD", io_procedure, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
-                        IDI_CHILD, IDC_IBEAM, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))) &&
+  return register_class("MDIFRAME", frame_procedure, CS_HREDRAW | CS_VREDRAW, IDI_FRAME, IDC_ARROW,
+                        reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1)) &&
+         register_class("MDICHILD", io_procedure, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, IDI_CHILD,
+                        IDC_IBEAM, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))) &&
          register_class("MDIGRAPH", graphics_procedure, CS_HREDRAW | CS_VREDRAW, IDI_CHILD,
                         IDC_ARROW, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }

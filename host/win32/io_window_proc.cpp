@@ -1,7 +1,6 @@
 // The Input/Output window's procedure: every message becomes a call of the
 // core's IoWindow, which answers through the platform.
 #include <windows.h>
-
 #include <windowsx.h>
 
 #include <string_view>
@@ -12,7 +11,9 @@ namespace tova::host::win32 {
 
 namespace {
 
-IoWindow& io() { return context().host->io(); }
+IoWindow& io() {
+  return context().host->io();
+}
 
 Key key_of(WPARAM key) {
   switch (key) {

@@ -1,7 +1,6 @@
 // Message boxes, the save-file dialog and the About box.
-#include <windows.h>
-
 #include <commdlg.h>
+#include <windows.h>
 
 #include <cstring>
 #include <string>

@@ -18,7 +18,8 @@ HMENU popup_of(int32_t popup) {
 
 void Win32Platform::enable_menu_item(int32_t command, bool enabled) {
   if (HMENU bar = context().menu) {
-    EnableMenuItem(bar, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(bar, static_cast<UINT>(command),
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
   }
 }
 

@@ -1,8 +1,7 @@
 // Printing: the print dialog, the modeless Printing dialog, the abort
 // procedure and the document calls.
-#include <windows.h>
-
 #include <commdlg.h>
+#include <windows.h>
 
 #include <string>
 
@@ -13,7 +12,9 @@
 namespace tova::host::win32 {
 
 namespace {
-HDC dc_of(Handle device) { return reinterpret_cast<HDC>(device); }
+HDC dc_of(Handle device) {
+  return reinterpret_cast<HDC>(device);
+}
 }  // namespace
 
 std::optional<PrinterSetup> Win32Platform::choose_printer() {
@@ -94,18 +95,28 @@ bool Win32Platform::start_document(Handle device, std::string_view name) {
   return StartDocA(dc_of(device), &info) > 0;
 }
 
-bool Win32Platform::start_page(Handle device) { return StartPage(dc_of(device)) > 0; }
+bool Win32Platform::start_page(Handle device) {
+  return StartPage(dc_of(device)) > 0;
+}
 
 void Win32Platform::print_text(Handle device, int32_t x, int32_t y, std::string_view text) {
   TextOutA(dc_of(device), x, y, text.data(), static_cast<int>(text.size()));
 }
 
-bool Win32Platform::end_page(Handle device) { return EndPage(dc_of(device)) > 0; }
+bool Win32Platform::end_page(Handle device) {
+  return EndPage(dc_of(device)) > 0;
+}
 
-bool Win32Platform::end_document(Handle device) { return EndDoc(dc_of(device)) > 0; }
+bool Win32Platform::end_document(Handle device) {
+  return EndDoc(dc_of(device)) > 0;
+}
 
-void Win32Platform::abort_document(Handle device) { AbortDoc(dc_of(device)); }
+void Win32Platform::abort_document(Handle device) {
+  AbortDoc(dc_of(device));
+}
 
-void Win32Platform::delete_printer(Handle device) { DeleteDC(dc_of(device)); }
+void Win32Platform::delete_printer(Handle device) {
+  DeleteDC(dc_of(device));
+}
 
 }  // namespace tova::host::win32

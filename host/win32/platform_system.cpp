@@ -1,8 +1,7 @@
 // Files of the saved text, the clipboard, timers, the Graphics window and
 // the end of the run.
-#include <windows.h>
-
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <cstring>
 #include <string>
@@ -15,7 +14,9 @@ namespace tova::host::win32 {
 
 namespace {
 
-HANDLE file_of(Handle file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE file_of(Handle file) {
+  return reinterpret_cast<HANDLE>(file);
+}
 
 // Runs on the system's timer thread: it only stores the flag.
 void CALLBACK tick_callback(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
@@ -44,7 +45,9 @@ bool Win32Platform::write_file(Handle file, std::string_view bytes) {
   return true;
 }
 
-void Win32Platform::close_file(Handle file) { CloseHandle(file_of(file)); }
+void Win32Platform::close_file(Handle file) {
+  CloseHandle(file_of(file));
+}
 
 bool Win32Platform::set_clipboard_text(std::string_view text) {
   if (!OpenClipboard(context().io_window)) return false;
@@ -90,14 +93,13 @@ void Win32Platform::kill_timer(int32_t id) {
 
 bool Win32Platform::arm_tick_timer(int32_t delay_ms, int32_t resolution_ms,
                                    std::atomic<int32_t>* flag) {
-  MMRESULT timer = timeSetEvent(static_cast<UINT>(delay_ms), static_cast<UINT>(resolution_ms),
-                                tick_callback, reinterpret_cast<DWORD_PTR>(flag),
-                                TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
+  MMRESULT timer =
+      timeSetEvent(static_cast<UINT>(delay_ms), static_cast<UINT>(resolution_ms), tick_callback,
+                   reinterpret_cast<DWORD_PTR>(flag), TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
   return timer != 0;
 }
 
-bool Win32Platform::create_graphics_window(std::string_view title, int32_t width,
-                                           int32_t height) {
+bool Win32Platform::create_graphics_window(std::string_view title, int32_t width, int32_t height) {
   Context& c = context();
   if (c.client == nullptr) return false;
   std::string text(title);
@@ -126,6 +128,8 @@ void Win32Platform::destroy_frame() {
   if (HWND frame = context().frame) SendMessageA(frame, WM_CLOSE, 0, 0);
 }
 
-void Win32Platform::end_run() { textio::end_run(); }
+void Win32Platform::end_run() {
+  textio::end_run();
+}
 
 }  // namespace tova::host::win32

@@ -10,7 +10,9 @@ namespace tova::host::win32 {
 
 namespace {
 
-HWND io() { return context().io_window; }
+HWND io() {
+  return context().io_window;
+}
 
 // Scroll bars take int positions; the core's 64-bit values are clamped (a
 // line count past INT_MAX would need a store of many gigabytes first).
@@ -18,9 +20,13 @@ int to_int(int64_t value) {
   return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
 
-int bar_of(ScrollBar bar) { return bar == ScrollBar::vertical ? SB_VERT : SB_HORZ; }
+int bar_of(ScrollBar bar) {
+  return bar == ScrollBar::vertical ? SB_VERT : SB_HORZ;
+}
 
-RECT to_rect(const PixelRect& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+RECT to_rect(const PixelRect& rect) {
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 }  // namespace
 
@@ -91,7 +97,9 @@ void Win32Platform::create_caret(int32_t width, int32_t height) {
   if (io() != nullptr) CreateCaret(io(), nullptr, width, height);
 }
 
-void Win32Platform::destroy_caret() { DestroyCaret(); }
+void Win32Platform::destroy_caret() {
+  DestroyCaret();
+}
 
 void Win32Platform::show_caret() {
   if (io() != nullptr) ShowCaret(io());
@@ -101,7 +109,9 @@ void Win32Platform::hide_caret() {
   if (io() != nullptr) HideCaret(io());
 }
 
-void Win32Platform::place_caret(int32_t x, int32_t y) { SetCaretPos(x, y); }
+void Win32Platform::place_caret(int32_t x, int32_t y) {
+  SetCaretPos(x, y);
+}
 
 void Win32Platform::set_window_title(Window window, std::string_view title) {
   if (HWND handle = window_of(window)) SetWindowTextA(handle, std::string(title).c_str());

@@ -62,8 +62,7 @@ class Win32Platform final : public Platform {
 
   bool set_timer(int32_t id, int32_t interval_ms) override;
   void kill_timer(int32_t id) override;
-  bool arm_tick_timer(int32_t delay_ms, int32_t resolution_ms,
-                      std::atomic<int32_t>* flag) override;
+  bool arm_tick_timer(int32_t delay_ms, int32_t resolution_ms, std::atomic<int32_t>* flag) override;
 
   bool create_graphics_window(std::string_view title, int32_t width, int32_t height) override;
   void set_map_mode(Handle device_context, int32_t mode) override;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "analysis/driver.h"
+#include "textio/format_table.h"
 #include "textio/io_api.h"
 #include "textio/statement.h"
 
@@ -22,16 +23,18 @@ std::string trimmed(const char* text, size_t length) {
 }  // namespace
 
 void run_analysis() {
+  // Names and titles are read whole, blanks included, as the analysis does.
+  static const textio::FormatTable whole_record = textio::compile_format("(A)");
   textio::WriteStatement(textio::kConsole).character(" ENTER FILENAME FOR INPUT DATA");
   char name[100];
   textio::assign_character(name, sizeof name, "", 0);
-  textio::ReadStatement(textio::kConsole).character(name, sizeof name);
+  textio::ReadStatement(textio::kConsole, &whole_record).character(name, sizeof name);
   // An all-blank name is a fatal "Bad file specification" here.
   textio::open_unit(1, std::string_view(name, sizeof name));
 
   char title[100];
   textio::assign_character(title, sizeof title, "", 0);
-  textio::ReadStatement(textio::unit(1)).character(title, sizeof title);
+  textio::ReadStatement(textio::unit(1), &whole_record).character(title, sizeof title);
   textio::WriteStatement(textio::kConsole).character(" TITLE").character(trimmed(title, 100));
 
   textio::WriteStatement(textio::kConsole).character(" LISTING WANTED? (1=YES)");
