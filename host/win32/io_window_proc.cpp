@@ -1,6 +1,7 @@
 // The Input/Output window's procedure: every message becomes a call of the
 // core's IoWindow, which answers through the platform.
 #include <windows.h>
+// These need the types of windows.h first.
 #include <windowsx.h>
 
 #include <string_view>

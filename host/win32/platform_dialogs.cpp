@@ -1,6 +1,7 @@
 // Message boxes, the save-file dialog and the About box.
-#include <commdlg.h>
 #include <windows.h>
+// These need the types of windows.h first.
+#include <commdlg.h>
 
 #include <cstring>
 #include <string>

@@ -1,7 +1,8 @@
 // Printing: the print dialog, the modeless Printing dialog, the abort
 // procedure and the document calls.
-#include <commdlg.h>
 #include <windows.h>
+// These need the types of windows.h first.
+#include <commdlg.h>
 
 #include <string>
 

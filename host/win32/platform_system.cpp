@@ -1,7 +1,8 @@
 // Files of the saved text, the clipboard, timers, the Graphics window and
 // the end of the run.
-#include <mmsystem.h>
 #include <windows.h>
+// These need the types of windows.h first.
+#include <mmsystem.h>
 
 #include <cstring>
 #include <string>
