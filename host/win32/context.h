@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 #include "host/core/host.h"
 
 namespace tova::host::win32 {
@@ -44,6 +47,10 @@ BOOL CALLBACK abort_procedure(HDC printer, int error);
 // One message through the order every pump keeps: the MDI system keys, the
 // accelerators, else translate and dispatch. True when it was dispatched.
 bool handle_message(MSG& message);
+
+// An address as the About box shows it: eight hexadecimal digits while it
+// fits 32 bits, all of its digits on a 64-bit system.
+std::string address_text(uint64_t address);
 
 // Grays the Close item of a child window's own system menu: neither child
 // can be closed by itself.

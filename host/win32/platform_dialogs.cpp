@@ -29,8 +29,8 @@ UINT buttons_of(MessageButtons buttons) {
   return MB_OK;
 }
 
-// An address as the About box shows it: eight digits while it fits 32 bits,
-// all of its digits on a 64-bit system.
+}  // namespace
+
 std::string address_text(uint64_t address) {
   std::string digits = format_hex8(static_cast<uint32_t>(address));
   if (address >> 32 != 0) {
@@ -39,8 +39,6 @@ std::string address_text(uint64_t address) {
   }
   return "0x" + digits;
 }
-
-}  // namespace
 
 Answer Win32Platform::message_box(Window owner, std::string_view text, MessageButtons buttons) {
   int answer = MessageBoxA(window_of(owner), std::string(text).c_str(), "TOVA",
