@@ -142,7 +142,7 @@ void edit_input_character(RecordBuffer& record, char* address, size_t length, in
     if (field.size() > length) field.remove_prefix(field.size() - length);
   }
   const size_t n = std::min(field.size(), length);
-  std::memcpy(address, field.data(), n);
+  if (n > 0) std::memcpy(address, field.data(), n);
   std::memset(address + n, ' ', length - n);
 }
 

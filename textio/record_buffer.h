@@ -11,7 +11,7 @@ namespace textio {
 
 class RecordBuffer {
  public:
-  RecordBuffer() { bytes_.reserve(1024); }
+  RecordBuffer() { bytes_.resize(1024); }
 
   // Writes `text` at the current position and advances; a gap left by a
   // move to the right is filled with blanks first.
@@ -19,7 +19,7 @@ class RecordBuffer {
     const size_t end = position_ + text.size();
     if (end > bytes_.size()) grow(end);
     if (position_ > length_) std::memset(bytes_.data() + length_, ' ', position_ - length_);
-    std::memcpy(bytes_.data() + position_, text.data(), text.size());
+    if (!text.empty()) std::memcpy(bytes_.data() + position_, text.data(), text.size());
     position_ = end;
     if (end > length_) length_ = end;
   }

@@ -24,9 +24,10 @@ bool g_ending = false;
 void fatal_report(std::string_view header, std::string_view message) {
   if (g_ending) exit_process(-1);
   g_ending = true;
-  const IoContext& c = context();
+  IoContext& c = context();
   const std::string unit = c.default_unit ? "*" : std::to_string(c.unit_number);
   const std::string_view name = statement_name(c.kind);
+  c.active = false;  // the statement in progress ends with the process
   close_everything();
   write_error_line("? " + std::string(header) + "\n");
   write_error_line("? " + std::string(message) + "\n");
@@ -65,6 +66,7 @@ void fatal_data_error(std::string_view message) {
 void stop(std::string_view code) {
   if (g_ending) exit_process(0);
   g_ending = true;
+  context().active = false;
   write_error_line(code.empty() ? " STOP" : " STOP ");
   if (!code.empty()) write_error_line(code);
   write_error_line("\n");

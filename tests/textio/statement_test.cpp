@@ -21,10 +21,10 @@ using testing::TempDirectory;
 
 TEST(ConsoleOutput, ListDirectedRecordsBeginWithABlankAndEndInCrLf) {
   ConsoleCapture console;
-  WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
-  WriteStatement(kConsole);
-  WriteStatement(kConsole).character("  ").character("TITLE");
-  WriteStatement(kConsole).integer(5).integer(-12).character("A").character("B").integer(0);
+  WriteStatement{kConsole}.character(" ENTER FILENAME FOR INPUT DATA");
+  WriteStatement{kConsole};
+  WriteStatement{kConsole}.character("  ").character("TITLE");
+  WriteStatement{kConsole}.integer(5).integer(-12).character("A").character("B").integer(0);
   ASSERT_EQ(console.writes().size(), 4u);  // one write call per record
   EXPECT_EQ(console.writes()[0].bytes, "  ENTER FILENAME FOR INPUT DATA\r\n");
   EXPECT_EQ(console.writes()[0].handle, kStdOutputHandle);
@@ -37,7 +37,7 @@ TEST(ConsoleOutput, ListDirectedRecordsBeginWithABlankAndEndInCrLf) {
 TEST(ConsoleOutput, LongRecordsReachTheHookIn256BytePieces) {
   ConsoleCapture console;
   const std::string text(600, 'x');
-  WriteStatement(kConsole).character(text);
+  WriteStatement{kConsole}.character(text);
   ASSERT_EQ(console.writes().size(), 3u);
   EXPECT_EQ(console.writes()[0].bytes.size(), 256u);
   EXPECT_EQ(console.writes()[1].bytes.size(), 256u);
@@ -47,7 +47,7 @@ TEST(ConsoleOutput, LongRecordsReachTheHookIn256BytePieces) {
 TEST(ConsoleOutput, PlusInColumnOneIsPrintedAsText) {
   ConsoleCapture console;
   static const FormatTable format = compile_format("(1H+,'CURRENT')");
-  WriteStatement(kConsole, &format);
+  WriteStatement{kConsole, &format};
   EXPECT_EQ(console.output(), "+CURRENT\r\n");
 }
 
@@ -58,10 +58,10 @@ TEST(ConsoleInput, AReadsTheWholeLineAndListReadsNumbers) {
   console.type("   1  \n");
   static const FormatTable a_format = compile_format("(A)");
   char name[20];
-  ReadStatement(kConsole, &a_format).character(name, sizeof name);
+  ReadStatement{kConsole, &a_format}.character(name, sizeof name);
   EXPECT_EQ(std::string(name, 20), "  data.txt          ");
   int32_t option = -5;
-  ReadStatement(kConsole).integer(option);
+  ReadStatement{kConsole}.integer(option);
   EXPECT_EQ(option, 1);
   EXPECT_EQ(console.reads(), 3);
   EXPECT_EQ(console.polls(), 0);  // reads from standard input do not poll
@@ -71,8 +71,8 @@ TEST(ConsoleInput, SeveralLinesInOneHookCallAreKept) {
   ConsoleCapture console;
   console.type("5\n7\n");
   int32_t a = 0, b = 0;
-  ReadStatement(kConsole).integer(a);
-  ReadStatement(kConsole).integer(b);
+  ReadStatement{kConsole}.integer(a);
+  ReadStatement{kConsole}.integer(b);
   EXPECT_EQ(a, 5);
   EXPECT_EQ(b, 7);
   EXPECT_EQ(console.reads(), 1);
@@ -81,7 +81,7 @@ TEST(ConsoleInput, SeveralLinesInOneHookCallAreKept) {
 TEST(Reports, EndOfConsoleInputIsFatal) {
   ConsoleCapture console;
   int32_t value = 0;
-  EXPECT_EQ(run_to_end([&] { ReadStatement(kConsole).integer(value); }), -1);
+  EXPECT_EQ(run_to_end([&] { ReadStatement{kConsole}.integer(value); }), -1);
   EXPECT_EQ(console.errors(),
             "? FORTRAN Runtime Error:\n? Attempt to read past end of file\n? READ(UNIT=*,...\n");
   ASSERT_EQ(console.writes().size(), 4u);  // the statement line in two calls
@@ -93,7 +93,7 @@ TEST(Reports, LetterForANumber) {
   ConsoleCapture console;
   console.type("x\n");
   int32_t value = 0;
-  EXPECT_EQ(run_to_end([&] { ReadStatement(kConsole).integer(value); }), -1);
+  EXPECT_EQ(run_to_end([&] { ReadStatement{kConsole}.integer(value); }), -1);
   EXPECT_EQ(console.errors(),
             "? FORTRAN Runtime Error:\n? Illegal character in numeric input\n? READ(UNIT=*,...\n");
 }
@@ -119,7 +119,7 @@ TEST(Stop, WritesTheStopLineInPiecesClosesFilesAndFinishes) {
   ConsoleCapture console;
   TempDirectory directory;
   open_unit(10, "LOADS.TXT");
-  WriteStatement(unit(10)).integer(2).integer(2);
+  WriteStatement{unit(10)}.integer(2).integer(2);
   EXPECT_EQ(run_to_end([] { stop(" "); }), 0);
   ASSERT_EQ(console.writes().size(), 3u);
   EXPECT_EQ(console.writes()[0].bytes, " STOP ");
@@ -142,7 +142,7 @@ TEST(Files, OpenCreatesAMissingFileAndTheFirstReadFails) {
               open_unit(1, "  missing.dat   ");
               char title[100];
               static const FormatTable a_format = compile_format("(A)");
-              ReadStatement(unit(1), &a_format).character(title, sizeof title);
+              ReadStatement{unit(1), &a_format}.character(title, sizeof title);
             }),
             -1);
   EXPECT_TRUE(std::filesystem::exists("missing.dat"));
@@ -170,12 +170,12 @@ TEST(Files, RewritingALongerFileLeavesOnlyTheNewRecords) {
   TempDirectory directory;
   TempDirectory::write("LOADS.TXT", std::string(20000, 'z'));
   open_unit(10, "LOADS.TXT");
-  WriteStatement(unit(10)).character(" PCA");
+  WriteStatement{unit(10)}.character(" PCA");
   close_unit(10);
   EXPECT_EQ(TempDirectory::read("LOADS.TXT"), "  PCA\r\n");
   // Bigger than one transfer buffer: the cut follows the first block.
   open_unit(10, "LOADS.TXT");
-  for (int i = 0; i < 3000; ++i) WriteStatement(unit(10)).integer(i);
+  for (int i = 0; i < 3000; ++i) WriteStatement{unit(10)}.integer(i);
   close_unit(10);
   const std::string text = TempDirectory::read("LOADS.TXT");
   EXPECT_EQ(text.substr(0, 5), "   0\r");
@@ -192,14 +192,14 @@ TEST(Files, ReadsRecordsWithTabsAndCarriageReturns) {
   ::unsetenv("TABSIZE");
   static const FormatTable a_format = compile_format("(A)");
   char title[8];
-  ReadStatement(unit(1), &a_format).character(title, sizeof title);
+  ReadStatement{unit(1), &a_format}.character(title, sizeof title);
   EXPECT_EQ(std::string(title, 8), "title   ");
   static const FormatTable line_format = compile_format("(A)");
   char line[8];
-  ReadStatement(unit(1), &line_format).character(line, sizeof line);
+  ReadStatement{unit(1), &line_format}.character(line, sizeof line);
   EXPECT_EQ(std::string(line, 8), "3   4   ");
   int32_t a = 0, b = 0;
-  ReadStatement(unit(1)).integer(a).integer(b);
+  ReadStatement{unit(1)}.integer(a).integer(b);
   EXPECT_EQ(a, 1);
   EXPECT_EQ(b, 2);
 }
@@ -210,9 +210,9 @@ TEST(Files, LastLineWithoutLineEndCannotBeRead) {
   TempDirectory::write("d.dat", "1 2\n3 4");
   open_unit(1, "d.dat");
   int32_t a = 0;
-  ReadStatement(unit(1)).integer(a);
+  ReadStatement{unit(1)}.integer(a);
   EXPECT_EQ(a, 1);
-  EXPECT_EQ(run_to_end([&] { ReadStatement(unit(1)).integer(a); }), -1);
+  EXPECT_EQ(run_to_end([&] { ReadStatement{unit(1)}.integer(a); }), -1);
   EXPECT_NE(console.errors().find("past end of file"), std::string::npos);
 }
 
@@ -220,11 +220,11 @@ TEST(Files, CloseKeepsOrDeletesAndUnitsWithoutOpenUseFortN) {
   ConsoleCapture console;
   TempDirectory directory;
   close_unit(33);  // not connected: nothing happens
-  WriteStatement(unit(7)).integer(1);
+  WriteStatement{unit(7)}.integer(1);
   close_unit(7);
   EXPECT_EQ(TempDirectory::read("fort.7"), "   1\r\n");
   open_unit(8, "gone.txt");
-  WriteStatement(unit(8)).integer(1);
+  WriteStatement{unit(8)}.integer(1);
   close_unit(8, "DELETE");
   EXPECT_FALSE(std::filesystem::exists("gone.txt"));
   EXPECT_EQ(run_to_end([] { close_unit(9, "MAYBE"); }), -1);
@@ -235,9 +235,9 @@ TEST(Files, FatalErrorKeepsWhatWasWritten) {
   ConsoleCapture console;
   TempDirectory directory;
   open_unit(10, "LOADS.TXT");
-  WriteStatement(unit(10)).integer(4);
+  WriteStatement{unit(10)}.integer(4);
   int32_t v;
-  EXPECT_EQ(run_to_end([&] { ReadStatement(kConsole).integer(v); }), -1);
+  EXPECT_EQ(run_to_end([&] { ReadStatement{kConsole}.integer(v); }), -1);
   EXPECT_EQ(TempDirectory::read("LOADS.TXT"), "   4\r\n");
 }
 
@@ -249,7 +249,7 @@ TEST(Units, NegativeUnitsAndUnitDirection) {
   EXPECT_NE(console.errors().find("Negative unit specifiers are not permitted"),
             std::string::npos);
   ConsoleCapture again;
-  EXPECT_EQ(run_to_end([] { WriteStatement(unit(5)).integer(1); }), -1);
+  EXPECT_EQ(run_to_end([] { WriteStatement{unit(5)}.integer(1); }), -1);
   EXPECT_NE(again.errors().find("File not open for write\n? WRITE(UNIT=5,..."), std::string::npos);
 }
 
