@@ -55,7 +55,7 @@ int32_t Host::read(char* buffer, int32_t size) {
   std::string_view line = store_.last_line();
   size_t room = static_cast<size_t>(std::max(size - 2, 0));
   size_t n = std::min(line.size(), room);
-  std::memcpy(buffer, line.data(), n);
+  if (n > 0) std::memcpy(buffer, line.data(), n);
   buffer[n] = static_cast<char>(kCarriageReturn);
   buffer[n + 1] = static_cast<char>(kLineFeed);
   return static_cast<int32_t>(n + 2);

@@ -65,6 +65,7 @@ void IoWindow::on_double_click(int32_t x, int32_t y) {
   // Beyond the end of a line, or below the last line, there is no word.
   if (!length || column >= *length) {
     drop_selection();
+    gray_selection_commands();
     return;
   }
   std::string_view text = store_.line_text(static_cast<size_t>(line) + 1);

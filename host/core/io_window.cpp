@@ -124,7 +124,9 @@ void IoWindow::typed_character(uint8_t code) {
   store_.put_char(static_cast<size_t>(caret_col_), character);
   host_.saved = false;
   ++caret_col_;
-  store_.note_width(static_cast<size_t>(caret_col_));
+  // The line's own width: a character typed inside the line widens it
+  // beyond the caret.
+  store_.note_width(store_.last_length());
   if (caret_col_ + 1 > cols_) {
     // Clamped by the range as it stands; the ranges follow right after.
     horizontal(ScrollRequest::line_forward);

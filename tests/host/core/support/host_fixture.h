@@ -1,0 +1,63 @@
+// A host core on a fake platform, with a window of a chosen size in cells of
+// 8 x 16 pixels, and helpers that act as the user and the program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/core/host.h"
+#include "tests/host/core/support/fake_platform.h"
+
+namespace tova::host::testing {
+
+inline constexpr int32_t kCellWidth = 8;
+inline constexpr int32_t kCellHeight = 16;
+
+class HostTest : public ::testing::Test {
+ protected:
+  FakePlatform platform;
+  Host host{platform};
+
+  IoWindow& io() { return host.io(); }
+  const TextStore& store() { return host.store(); }
+
+  void open_window(int32_t rows, int32_t cols) {
+    io().on_create(kCellWidth, kCellHeight);
+    io().on_resize(cols * kCellWidth, rows * kCellHeight);
+    platform.clear_trace();
+  }
+  // Characters as the window's character message gets them.
+  void type(std::string_view text) {
+    for (char c : text) io().on_char(static_cast<uint8_t>(c));
+  }
+  // One record of program output through the `write` hook.
+  int32_t output(std::string_view record) {
+    int32_t count = static_cast<int32_t>(record.size());
+    return host.write(record.data(), &count, -11);
+  }
+  // Queues a typed text (one character message each) for the waiting pump.
+  void queue_typing(std::string_view text) {
+    for (char c : text) {
+      platform.waiting.push_back(
+          {PumpEvent::dispatched, [this, c] { io().on_char(static_cast<uint8_t>(c)); }});
+    }
+  }
+  std::vector<std::string> lines() {
+    std::vector<std::string> all;
+    for (size_t i = 1; i <= store().line_count(); ++i) all.emplace_back(store().line_text(i));
+    return all;
+  }
+  // A read hook call with the run-time's 256-byte buffer.
+  std::string read_line(int32_t size = 256) {
+    std::string buffer(static_cast<size_t>(size), '\x7f');
+    int32_t n = host.read(buffer.data(), size);
+    return buffer.substr(0, static_cast<size_t>(n));
+  }
+};
+
+using Lines = std::vector<std::string>;
+
+}  // namespace tova::host::testing
