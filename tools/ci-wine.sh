@@ -95,20 +95,25 @@ timeout 60 "$scratch/runner" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Dec
 timeout 60 "$scratch/runner" wineserver -w || true
 
 say "unit tests under Wine"
-passed=0; failed=0; failures=()
+passed=0; failed=0; failures=(); cases_passed=0; cases_failed=0
 while IFS= read -r exe; do
   name=$(basename "$exe" .exe)
   dir="$scratch/work/unit/$name"
   mkdir -p "$dir"; [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$dir"
   if (cd "$dir" && timeout 300 "$scratch/runner" wine "$exe" >"$dir.log" 2>&1); then
     passed=$((passed + 1))
+    n=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\./\1/p' "$dir.log" | tail -1)
+    cases_passed=$((cases_passed + ${n:-0}))
     grep -h '^\[  PASSED  \]\|^\[  SKIPPED \]' "$dir.log" | sed "s/^/   $name /"
   else
     failed=$((failed + 1)); failures+=("$name")
+    n=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:/\1/p' "$dir.log" | tail -1)
+    cases_failed=$((cases_failed + ${n:-1}))
     tail -40 "$dir.log"
   fi
 done < <(find "$root/build/mingw/tests" -name '*_test.exe' | sort)
 say "unit test programs: $passed passed, $failed failed"
+echo "wine-unit: $cases_passed passed, $cases_failed failed"
 
 say "window tests under Xvfb"
 window_status=0
