@@ -89,6 +89,12 @@ if ! timeout 300 "$scratch/runner" wineboot -i >"$scratch/work/wineboot.log" 2>&
   tail -5 "$scratch/work/wineboot.log"
   exit 0
 fi
+# Wine's own fonts (Marlett draws the caption buttons) where the prefix
+# finds them.
+fonts="$scratch/home/prefix/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ]; then
+  "$scratch/runner" sh -c "cp /usr/share/wine/fonts/*.ttf '$fonts'/" || true
+fi
 # Wine draws the windows' captions itself: Xvfb has no window manager.
 timeout 60 "$scratch/runner" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
   >/dev/null 2>&1 || true
@@ -102,12 +108,12 @@ while IFS= read -r exe; do
   mkdir -p "$dir"; [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$dir"
   if (cd "$dir" && timeout 300 "$scratch/runner" wine "$exe" >"$dir.log" 2>&1); then
     passed=$((passed + 1))
-    n=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\./\1/p' "$dir.log" | tail -1)
+    n=$(tr -d '\r' < "$dir.log" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\./\1/p' | tail -1)
     cases_passed=$((cases_passed + ${n:-0}))
     grep -h '^\[  PASSED  \]\|^\[  SKIPPED \]' "$dir.log" | sed "s/^/   $name /"
   else
     failed=$((failed + 1)); failures+=("$name")
-    n=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:/\1/p' "$dir.log" | tail -1)
+    n=$(tr -d '\r' < "$dir.log" | sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:/\1/p' | tail -1)
     cases_failed=$((cases_failed + ${n:-1}))
     tail -40 "$dir.log"
   fi
