@@ -53,7 +53,7 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM wparam, LPARA
       int command = LOWORD(wparam);
       if (command == IDM_CASCADE || command == IDM_TILE || command == IDM_ARRANGE) {
         arrange_children(command);
-        return 0;
+        return default_frame(window, message, wparam, lparam);
       }
       // Dialogs and message boxes of a command pump messages: this procedure
       // and the Input/Output window's may run again inside on_command.
