@@ -1,7 +1,8 @@
 // A stand-in main routine for exercising the window host under Wine: the
 // same kind of dialogue as the analysis program (a prompt, a file name, a
-// title from unit 1, a second answer, a long listing, a result file, STOP),
-// without any numeric conversion.
+// title from unit 1, a second answer, a computation, a long listing, a
+// result file, a third answer, STOP), without any numeric conversion.
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,12 @@ void run_analysis() {
   textio::assign_character(answer, sizeof answer, "", 0);
   textio::ReadStatement(textio::kConsole).character(answer, sizeof answer);
 
+  // A computation during which no message is handled: what the user types
+  // meanwhile shows up at the next statement and is read by nobody.
+  const auto busy_until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (std::chrono::steady_clock::now() < busy_until) {
+  }
+
   textio::open_unit(10, "PROBE.TXT");
   const int lines = answer[0] == '1' ? 60 : 3;
   for (int i = 1; i <= lines; ++i) {
@@ -50,6 +57,12 @@ void run_analysis() {
     textio::WriteStatement(textio::unit(10)).character(line);
   }
   textio::close_unit(10);
+
+  textio::WriteStatement(textio::kConsole).character(" ENTER A WORD");
+  char word[20];
+  textio::assign_character(word, sizeof word, "", 0);
+  textio::ReadStatement(textio::kConsole, &whole_record).character(word, sizeof word);
+  textio::WriteStatement(textio::kConsole).character(" GOT").character(trimmed(word, 20));
   textio::stop("");
 }
 

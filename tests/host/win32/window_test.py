@@ -26,6 +26,12 @@ import time
 WINE = shutil.which("wine") or "wine"
 
 
+# Where the Input/Output window's client area starts inside the frame's X
+# window (Wine draws the caption and the menu bar), and its cell size.
+IO_CLIENT_X, IO_CLIENT_Y = 24, 80
+CELL_WIDTH, CELL_HEIGHT = 8, 16
+
+
 class Failure(Exception):
     pass
 
@@ -73,18 +79,22 @@ def native_transcript(program, workdir, answers):
          "-s", "100000", "-o", trace, program],
         cwd=workdir, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
         stderr=subprocess.DEVNULL) as process:
-        for answer in answers:
-            # One line per read: the program asks for it before the next.
-            time.sleep(1.5)
-            process.stdin.write((answer + "\n").encode())
-            process.stdin.flush()
-        process.stdin.close()
+        try:
+            for answer in answers:
+                # One line per read: the program asks for it before the next.
+                time.sleep(1.5)
+                process.stdin.write((answer + "\n").encode())
+                process.stdin.flush()
+            process.stdin.close()
+        except BrokenPipeError:
+            raise Failure(f"native {program} ended before it had all its answers")
         try:
             status = process.wait(timeout=120)
         except subprocess.TimeoutExpired:
             process.kill()
             raise Failure(f"native {program} did not end")
     lines = []
+    answered_at = []
     typed = iter(answers)
     call = re.compile(r'^\d+\s+(read|write)\((\d+), "((?:\\x[0-9a-f]{2})*)".*\)\s*=\s*(-?\d+)')
     for text in open(trace, encoding="latin-1"):
@@ -100,8 +110,9 @@ def native_transcript(program, workdir, answers):
                 data = data[:-1]
             lines.append(data)
         elif kind == "read" and fd == "0" and int(result) > 0:
+            answered_at.append(len(lines))
             lines.append(next(typed).encode())
-    return status, lines
+    return status, lines, answered_at
 
 
 # --- the window ---------------------------------------------------------------
@@ -118,11 +129,22 @@ class WindowRun:
         # The first prompt follows the frame at once; give it time to show.
         time.sleep(2.5)
 
-    def answer(self, text):
+    def answer(self, text, settle=2.0):
         run(["xdotool", "windowfocus", "--sync", self.frame])
         type_text(text)
         key("Return")
-        time.sleep(2.0)
+        time.sleep(settle)
+
+    def double_click_cell(self, row, column):
+        """Double-clicks the cell (row, column) of the Input/Output window's
+        view, from where that window stands in the frame (15, 15 in the MDI
+        client) and the system fixed font's 8 x 16 cells."""
+        x = IO_CLIENT_X + column * CELL_WIDTH + CELL_WIDTH // 2
+        y = IO_CLIENT_Y + row * CELL_HEIGHT + CELL_HEIGHT // 2
+        run(["xdotool", "mousemove", "--window", self.frame, str(x), str(y)])
+        time.sleep(0.3)
+        run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"])
+        time.sleep(0.5)
 
     def save_as(self, name):
         key("alt+f", window=self.frame)
@@ -181,24 +203,52 @@ def show_difference(expected, got):
     return f"expected {len(expected)} lines, got {len(got)}"
 
 
-def whole_run(exe, native, data, answers, results, work, screenshot=None):
+def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=None,
+              copy_word=None):
+    """`answers` are (text, seconds to wait after it); `ahead` maps an
+    answer's index to a line typed right after it, while the program
+    computes; `copy_word` is (row, column, word): after the run, that word of
+    the view's top line is double-clicked, copied and pasted as a new line."""
     name = os.path.basename(exe)
     native_dir = os.path.join(work, name + ".native")
     wine_dir = os.path.join(work, name + ".wine")
     for d in (native_dir, wine_dir):
         os.makedirs(d, exist_ok=True)
         shutil.copy(data, d)
-    status, expected = native_transcript(native, native_dir, answers)
+    status, expected, answered_at = native_transcript(native, native_dir,
+                                                      [text for text, _ in answers])
     if status != 0:
         raise Failure(f"native run ended with status {status}")
+    # A line typed ahead shows right after the answer before it; no read takes it.
+    for index in sorted((ahead or {}).keys(), reverse=True):
+        expected.insert(answered_at[index] + 1, ahead[index].encode())
 
     window = WindowRun(exe, wine_dir)
     try:
-        for answer in answers:
-            window.answer(answer)
+        for index, (text, settle) in enumerate(answers):
+            if ahead and index in ahead:
+                window.answer(text, 0.3)
+                window.answer(ahead[index], settle)
+            else:
+                window.answer(text, settle)
         for result in results:
             wait_for(f"{result} written", lambda: stable_file(os.path.join(wine_dir, result)), 300)
         time.sleep(2)
+        if copy_word:
+            row, column, word = copy_word
+            run(["xdotool", "windowfocus", "--sync", window.frame])
+            key("Home")
+            window.double_click_cell(row, column)
+            key("ctrl+c")
+            time.sleep(0.3)
+            key("ctrl+v")
+            key("Return")
+            time.sleep(0.5)
+            expected.append(word.encode())
+        if screenshot:
+            # Tile (Shift+F4): the Input/Output window fills the frame.
+            key("shift+F4", window=window.frame)
+            time.sleep(1)
         window.save_as("saved")
         saved = os.path.join(wine_dir, "saved.txt")
         wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
@@ -291,9 +341,10 @@ def main():
     probe_exe = os.path.join(root, "build", "mingw", "host_probe.exe")
     probe_native = os.path.join(root, "build", "dev", "tests", "host", "win32", "host_probe")
     probe_data = os.path.join(here, "data", "probe.dat")
-    checks.append(("probe: whole run", lambda: whole_run(
-        probe_exe, probe_native, probe_data, ["probe.dat", "1"], ["PROBE.TXT"], args.work,
-        None if have_tova else args.screenshot)))
+    checks.append(("probe: whole run, typing ahead, copy and paste", lambda: whole_run(
+        probe_exe, probe_native, probe_data, [("probe.dat", 2), ("1", 6), ("real", 2)],
+        ["PROBE.TXT"], args.work, None if have_tova else args.screenshot,
+        ahead={1: "junk"}, copy_word=(0, 4, "ENTER"))))
     checks.append(("probe: close while a read waits", lambda: close_while_reading(
         probe_exe, probe_data, args.work)))
     checks.append(("probe: fatal error", lambda: fatal_error(probe_exe, args.work)))
@@ -305,7 +356,7 @@ def main():
         data = os.path.join(examples, candidates[0]) if candidates else \
             os.path.join(here, "data", "sample.dat")
         checks.append(("tova: whole run", lambda: whole_run(
-            tova_exe, tova_native, data, [os.path.basename(data), "1"],
+            tova_exe, tova_native, data, [(os.path.basename(data), 2), ("1", 2)],
             ["LOADS.TXT", "MATRIX.DIS"], args.work, args.screenshot)))
         checks.append(("tova: fatal error", lambda: fatal_error(tova_exe, args.work)))
     else:
