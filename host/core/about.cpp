@@ -22,7 +22,7 @@ std::string format_unsigned(uint64_t value) {
 
 std::array<AboutField, 5> Host::about_fields() {
   SystemInfo info = platform_.system_info();
-  // Addresses are shown as 32-bit values, as the box has always shown them.
+  // The box shows addresses as 32-bit values.
   return {{
       {102, format_unsigned(info.page_size)},
       {103, "0x" + format_hex8(static_cast<uint32_t>(info.lowest_address))},

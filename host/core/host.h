@@ -62,6 +62,9 @@ class Host {
 
   // `host_main` calls this just before the program's main routine.
   void begin_run();
+  // `host_main` calls this when it returns a failure: no window will ever
+  // post the quit message, so the hooks stop waiting for one.
+  void start_failed();
 
   // --- Message pumps ----------------------------------------------------
   void pump_pending();
@@ -71,7 +74,11 @@ class Host {
   bool pump_until(const std::function<bool()>& condition);
 
   // --- Console hooks ------------------------------------------------------
+  // The line last ended with Enter, cut to size - 2 bytes, then CR LF; never
+  // 0 (no end of input). `size` is at least 2 (the run-time passes 256).
   int32_t read(char* buffer, int32_t size);
+  // One call is one new line: the record without its CR LF, nothing else
+  // interpreted; returns `*count` as passed.
   int32_t write(const char* buffer, int32_t* count, int32_t handle);
   void finish(int32_t exit_status);
   void poll();

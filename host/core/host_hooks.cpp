@@ -20,6 +20,10 @@ void Host::begin_run() {
   phase_ = Phase::running;
 }
 
+void Host::start_failed() {
+  quit_received_ = true;
+}
+
 void Host::pump_pending() {
   if (quit_received_) return;
   if (!platform_.pump_pending()) {

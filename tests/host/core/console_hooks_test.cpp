@@ -145,6 +145,14 @@ TEST_F(ConsoleHooksTest, FinishPumpsUntilTheQuitMessage) {
   EXPECT_EQ(host.phase(), Phase::ended);
 }
 
+TEST_F(ConsoleHooksTest, AfterAStartFailureFinishReturnsAtOnce) {
+  Host failed(platform);
+  failed.start_failed();
+  failed.finish(0);  // no message is waited for
+  EXPECT_TRUE(failed.state().program_finished);
+  EXPECT_EQ(failed.phase(), Phase::ended);
+}
+
 TEST_F(ConsoleHooksTest, TheHookTableCallsTheHost) {
   textio::ConsoleHooks hooks = host.console_hooks();
   ASSERT_TRUE(hooks.read && hooks.write && hooks.finish && hooks.poll);

@@ -22,6 +22,30 @@ TEST_F(LineEditor, TypedCharactersOpenTheLastLineAndInsert) {
   EXPECT_EQ(store().widest_line(), 3u);
 }
 
+// The whole conversation with the platform for one typed character and
+// Enter, as a golden trace.
+TEST_F(LineEditor, TraceOfATypedLine) {
+  type("a\r");
+  EXPECT_EQ(platform.trace, (Lines{
+                                "gray 610", "gray 611", "gray 613",  // no selection now
+                                "invalidate io 0,0,640,16",          // the blank opened
+                                "draw 0,0 a",                        // the cell at once
+                                "caret 8,0",                         //
+                                "gray 610", "gray 611", "gray 613",  // Enter
+                                "caret 0,16",                        // on the fresh row
+                            }));
+}
+
+TEST_F(LineEditor, TraceOfAnOutputLine) {
+  output("OK\r\n");
+  EXPECT_EQ(platform.trace, (Lines{
+                                "invalidate io 0,0,16,16",           // its cells
+                                "gray 610", "gray 611", "gray 613",  // the Enter that ends it
+                                "caret 0,16",                        //
+                                "pump_pending",                      // then the write pumps
+                            }));
+}
+
 TEST_F(LineEditor, TypedCharacterIsDrawnInItsCellAtOnce) {
   type("ab");
   EXPECT_EQ(platform.calls("draw"), (Lines{"draw 0,0 a", "draw 8,0 b"}));

@@ -1,0 +1,146 @@
+// One analysis run, start to STOP. run_analysis owns every scalar and array
+// of the run; the phases are functions over views of them (data_set.h).
+#include "analysis/driver.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "analysis/arrays.h"
+#include "analysis/association.h"
+#include "analysis/data_file.h"
+#include "analysis/data_set.h"
+#include "analysis/eigen.h"
+#include "analysis/gower.h"
+#include "analysis/listings.h"
+#include "analysis/precision.h"
+#include "analysis/ranks.h"
+#include "analysis/report.h"
+#include "analysis/result_files.h"
+#include "textio/allocate.h"
+#include "textio/io_api.h"
+#include "textio/statement.h"
+
+namespace tova {
+namespace {
+
+using textio::ArrayDescriptor;
+using textio::kConsole;
+using textio::ReadStatement;
+using textio::WriteStatement;
+
+constexpr size_t kNameLength = 100;
+
+template <size_t N>
+void allocate_group(const std::array<ArrayDescriptor*, N>& group) {
+  textio::allocate(group);
+}
+template <size_t N>
+void deallocate_group(const std::array<ArrayDescriptor*, N>& group) {
+  textio::deallocate(group);
+}
+
+}  // namespace
+
+void run_analysis() {
+  static const textio::FormatTable kWholeLine = textio::compile_format("(A)");
+  char data_file_name[kNameLength];
+  char data_title[kNameLength];
+  std::memset(data_file_name, ' ', kNameLength);
+  std::memset(data_title, ' ', kNameLength);
+  const std::string_view title(data_title, kNameLength);
+  int32_t gower_option = 0;
+  int32_t object_count = 0;
+  int32_t variable_count = 0;
+
+  WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
+  ReadStatement(kConsole, &kWholeLine).character(data_file_name, kNameLength);
+  textio::open_unit(kDataUnit, std::string_view(data_file_name, kNameLength));
+  ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kNameLength);
+  WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
+  ReadStatement(kConsole).integer(gower_option);
+  ReadStatement(textio::unit(kDataUnit)).integer(object_count).integer(variable_count);
+
+  // In 64 bits, so that object counts whose (n - 1)n passes 2^31 reach the
+  // allocation (and its failure report) with their true sizes.
+  const int64_t n = object_count;
+  const int64_t m = variable_count;
+  const int64_t object_pairs = (n - 1) * n / 2;
+  const float pair_count = f32(static_cast<double>(object_pairs));
+  const int64_t triangle_size = object_pairs + n;
+
+  WriteStatement{kConsole};  // no items: a record holding one blank
+  WriteStatement(kConsole).character("  ").character(title);
+  WriteStatement{kConsole};
+
+  ArrayDescriptor first_differences = real_array(triangle_size);
+  ArrayDescriptor second_differences = real_array(triangle_size);
+  ArrayDescriptor tie_count = integer_array(n, m);
+  ArrayDescriptor period = real_array(m);
+  ArrayDescriptor squared_distance = real_array(m, m);
+  ArrayDescriptor data_matrix = real_array(n, m);
+  ArrayDescriptor variable_type = integer_array(m);
+  ArrayDescriptor variable_range = real_array(m);
+  ArrayDescriptor variable_min = real_array(m);
+  ArrayDescriptor d_correlation = real_array(m, m);
+  const std::array<ArrayDescriptor*, 2> group1{&first_differences, &second_differences};
+  allocate_group(group1);
+  allocate_group(std::array<ArrayDescriptor*, 3>{&tie_count, &period, &squared_distance});
+  allocate_group(std::array<ArrayDescriptor*, 5>{&data_matrix, &variable_type, &variable_range,
+                                                 &variable_min, &d_correlation});
+
+  DataSet data;
+  data.object_count = object_count;
+  data.variable_count = variable_count;
+  data.data_matrix = Matrix<float>(data_matrix);
+  data.variable_type = Vector<int32_t>(variable_type);
+  data.variable_range = Vector<float>(variable_range);
+  data.variable_min = Vector<float>(variable_min);
+  data.period = Vector<float>(period);
+  data.tie_count = Matrix<int32_t>(tie_count);
+  const Matrix<float> correlations(d_correlation);
+  const Matrix<float> distances(squared_distance);
+
+  read_data_file(data);
+  set_diagonals(variable_count, correlations, distances);
+  if (const auto unrankable = find_unrankable_value(data)) {
+    textio::fatal_data_error(*unrankable);
+  }
+  rank_variables(data);
+  association_matrices(data, pair_count, correlations, distances, Vector<float>(first_differences),
+                       Vector<float>(second_differences));
+  list_matrices(variable_count, correlations, distances);
+  deallocate_group(group1);
+
+  ArrayDescriptor packed = real_array(packed_size(m));
+  ArrayDescriptor vectors = real_array(m * m);
+  ArrayDescriptor eigenvalues = real_array(m);
+  ArrayDescriptor percentages = real_array(m);
+  const std::array<ArrayDescriptor*, 4> group4{&packed, &vectors, &eigenvalues, &percentages};
+  allocate_group(group4);
+  Ordination ordination;
+  ordination.packed = Vector<float>(packed);
+  ordination.vectors = Vector<float>(vectors);
+  ordination.eigenvalues = Vector<float>(eigenvalues);
+  ordination.percentages = Vector<float>(percentages);
+  pack_lower_triangle(variable_count, correlations, ordination.packed);
+  jacobi_eigen(variable_count, ordination.packed, ordination.vectors);
+  positive_components(variable_count, ordination);
+  ordination_report(variable_count, ordination);
+  write_loads(title, variable_count, ordination);
+
+  if (gower_option == 1) {
+    deallocate_group(group4);
+    ArrayDescriptor semimatrix = real_array(triangle_size);
+    ArrayDescriptor missing_count = integer_array(triangle_size);
+    ArrayDescriptor mean_flag = integer_array(triangle_size);
+    allocate_group(std::array<ArrayDescriptor*, 3>{&semimatrix, &missing_count, &mean_flag});
+    GowerArrays gower{Vector<float>(semimatrix), Vector<int32_t>(missing_count),
+                      Vector<int32_t>(mean_flag)};
+    gower_dissimilarities(data, triangle_size, gower);
+    write_matrix_dis(title, object_count, triangle_size, gower.semimatrix);
+  }
+  textio::stop(" ");
+}
+
+}  // namespace tova

@@ -1,0 +1,134 @@
+// Threshold Jacobi eigenanalysis. Every value is stored as a float; each
+// formula is evaluated in double and rounded at its store (precision.h);
+// -ffp-contract=off keeps the compiler from fusing the rotation updates.
+#include "analysis/eigen.h"
+
+#include <cmath>
+#include <utility>
+
+#include "analysis/precision.h"
+
+namespace tova {
+namespace {
+
+// The single-precision values nearest 1.414 (not the square root of two) and
+// 1.0E-6.
+constexpr float kNormFactor = 1.414f;
+constexpr float kRelativeStop = 1.0e-6f;
+
+// Position of the element pairing i with k in the packed triangle.
+int64_t pair_position(int64_t i, int64_t k) {
+  return i < k ? packed_position(i, k) : packed_position(k, i);
+}
+
+struct Rotation {
+  float sinx, sinx2, cosx, cosx2, sincs;
+};
+
+// Each value is computed from the stored one before it.
+Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
+  const float x = f32(0.5 * (static_cast<double>(a_ll) - a_mm));
+  float y =
+      f32(-static_cast<double>(a_lm) / std::sqrt(static_cast<double>(square(a_lm)) + square(x)));
+  if (x < 0.0f) y = -y;
+  Rotation r;
+  r.sinx = f32(y / std::sqrt(2.0 * (1.0 + std::sqrt(1.0 - square(y)))));
+  r.sinx2 = square(r.sinx);
+  r.cosx = f32(std::sqrt(1.0 - r.sinx2));
+  r.cosx2 = square(r.cosx);
+  r.sincs = f32(static_cast<double>(r.sinx) * r.cosx);
+  return r;
+}
+
+void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Matrix<float> v) {
+  const int64_t ll = packed_position(l, l);
+  const int64_t mm = packed_position(m, m);
+  const int64_t lm = packed_position(l, m);
+  const Rotation r = rotation_for(a(ll), a(mm), a(lm));
+  for (int64_t i = 1; i <= n; ++i) {
+    if (i != l && i != m) {
+      const int64_t il = pair_position(i, l);
+      const int64_t im = pair_position(i, m);
+      const float t =
+          f32(static_cast<double>(a(il)) * r.cosx - static_cast<double>(a(im)) * r.sinx);
+      a(im) = f32(static_cast<double>(a(il)) * r.sinx + static_cast<double>(a(im)) * r.cosx);
+      a(il) = t;
+    }
+    float& v_il = v(i, l);
+    float& v_im = v(i, m);
+    const float t = f32(static_cast<double>(v_il) * r.cosx - static_cast<double>(v_im) * r.sinx);
+    v_im = f32(static_cast<double>(v_il) * r.sinx + static_cast<double>(v_im) * r.cosx);
+    v_il = t;
+  }
+  const double a_ll = a(ll);
+  const double a_mm = a(mm);
+  const double a_lm = a(lm);
+  const float t = f32(2.0 * a_lm * r.sincs);
+  const float new_ll = f32(a_ll * r.cosx2 + a_mm * r.sinx2 - t);
+  const float new_mm = f32(a_ll * r.sinx2 + a_mm * r.cosx2 + t);
+  const float new_lm =
+      f32((a_ll - a_mm) * r.sincs + a_lm * (static_cast<double>(r.cosx2) - r.sinx2));
+  a(ll) = new_ll;
+  a(mm) = new_mm;
+  a(lm) = new_lm;
+}
+
+// Descending order, the eigenvectors moved along. Equal values are never
+// exchanged with each other.
+void sort_descending(int64_t n, Vector<float> a, Matrix<float> v) {
+  for (int64_t i = 1; i <= n; ++i) {
+    for (int64_t j = i; j <= n; ++j) {
+      const int64_t ii = packed_position(i, i);
+      const int64_t jj = packed_position(j, j);
+      if (!(a(ii) < a(jj))) continue;
+      std::swap(a(ii), a(jj));
+      for (int64_t k = 1; k <= n; ++k) std::swap(v(k, i), v(k, j));
+    }
+  }
+}
+
+}  // namespace
+
+void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenProgress& progress) {
+  const int64_t n = order;
+  // Column j of `vectors` is eigenvector j.
+  const Matrix<float> v(vectors.data(), n, n);
+  for (int64_t j = 1; j <= n; ++j) {
+    for (int64_t i = 1; i <= n; ++i) v(i, j) = i == j ? 1.0f : 0.0f;
+  }
+  float offdiag_sum = 0.0f;
+  for (int64_t i = 1; i <= n; ++i) {
+    for (int64_t j = i + 1; j <= n; ++j) {
+      offdiag_sum = f32(static_cast<double>(offdiag_sum) + square(a(packed_position(i, j))));
+    }
+  }
+  // Also false for a sum that is not a number.
+  if (offdiag_sum > 0.0f) {
+    const float initial_norm = f32(kNormFactor * std::sqrt(static_cast<double>(offdiag_sum)));
+    const float final_threshold =
+        f32(static_cast<double>(initial_norm) * kRelativeStop / static_cast<double>(f32(n)));
+    float threshold = initial_norm;
+    int32_t rotated = 0;
+    int64_t sweeps = 0;
+    progress.started(final_threshold);
+    do {
+      threshold = f32(threshold / static_cast<double>(f32(n)));
+      progress.level(threshold);
+      do {
+        rotated = 0;
+        for (int64_t l = 1; l < n; ++l) {
+          for (int64_t m = l + 1; m <= n; ++m) {
+            if (std::fabs(a(packed_position(l, m))) >= threshold) {
+              rotated = 1;
+              rotate(n, l, m, a, v);
+            }
+          }
+        }
+        ++sweeps;
+      } while (rotated == 1 && sweeps < kSweepLimit);
+    } while (static_cast<double>(threshold) - final_threshold > 0.0 && sweeps < kSweepLimit);
+  }
+  sort_descending(n, a, v);
+}
+
+}  // namespace tova

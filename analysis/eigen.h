@@ -1,0 +1,43 @@
+// Eigenvalues and eigenvectors of a real symmetric matrix by the cyclic
+// threshold Jacobi method, in packed storage.
+//
+//   order    N, the order of the matrix.
+//   packed   N(N+1)/2 elements: element (i, j), i <= j, at packed_position(i, j)
+//            (arrays.h). On return the diagonal holds the eigenvalues in
+//            descending order; the off-diagonal positions hold what the
+//            rotations left there.
+//   vectors  N*N elements, written: component i of eigenvector j at i + (j-1)N,
+//            column j belonging to the j-th eigenvalue. Neither normalised
+//            again nor sign-adjusted.
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/arrays.h"
+
+namespace tova {
+
+// Where the progress of the iteration goes: the stopping threshold once,
+// then each new threshold level.
+class EigenProgress {
+ public:
+  virtual ~EigenProgress() = default;
+  virtual void started(float final_threshold) = 0;
+  virtual void level(float threshold) = 0;
+};
+
+// Progress lines on the console (eigen_progress.cpp).
+EigenProgress& console_eigen_progress();
+
+// A guard, not part of the method: the iteration ends on the threshold rule,
+// but a matrix whose rotations keep producing infinities could sweep forever.
+// No finite input comes near this many sweeps.
+inline constexpr int64_t kSweepLimit = 100000;
+
+void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors,
+                  EigenProgress& progress);
+inline void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors) {
+  jacobi_eigen(order, packed, vectors, console_eigen_progress());
+}
+
+}  // namespace tova

@@ -1,0 +1,175 @@
+// Variable ranges and mid-ranks. Every real is stored in single precision;
+// each formula is evaluated in double and rounded at its store (precision.h,
+// built with -ffp-contract=off).
+#include "analysis/ranks.h"
+
+#include <cmath>
+
+#include "analysis/precision.h"
+
+namespace tova {
+namespace {
+
+// Above every data value, and below every data value.
+constexpr float kAboveAll = 1.0e31f;
+constexpr float kBelowAll = -1.0e31f;
+// Where the value-range search starts.
+constexpr float kMinimumStart = 100000.0f;
+constexpr float kMaximumStart = 0.0f;
+
+// Half of a tie group's surplus, (T - 1)/2, with T converted to real.
+double tie_correction(int32_t tie_count) {
+  return (static_cast<double>(tie_count) - 1.0) / 2.0;
+}
+
+// Minimum and maximum of the non-missing values (optionally leaving out the
+// zeros), starting from 100000 and 0; the range is stored in variable_range.
+void value_range(DataSet& d, int32_t j, bool skip_zeros) {
+  for (int64_t i = 1; i <= d.object_count; ++i) {
+    const float x = d.data_matrix(i, j);
+    if (x == kMissing || (skip_zeros && x == 0.0f)) continue;
+    if (x < d.variable_min(j)) d.variable_min(j) = x;
+    if (x > d.variable_range(j)) d.variable_range(j) = x;
+  }
+}
+
+// Objects of the extremes found while ranking: the last object of the lowest
+// and of the highest group, 0 when the column holds no ranked value.
+struct RankExtremes {
+  float rank_min = kAboveAll;
+  float rank_max = kBelowAll;
+  int64_t min_object = 0;
+  int64_t max_object = 0;
+};
+
+// Replaces the column's non-missing values by mid-ranks, groups of equal
+// values from the smallest upward, and fills its tie counts. A non-zero
+// tie count marks an object already ranked.
+RankExtremes rank_column(DataSet& d, int32_t j) {
+  const int64_t n = d.object_count;
+  int64_t missing = 0;
+  for (int64_t i = 1; i <= n; ++i) {
+    if (d.data_matrix(i, j) == kMissing) ++missing;
+    d.tie_count(i, j) = 0;
+  }
+  auto unranked = [&](int64_t i) {
+    return d.data_matrix(i, j) != kMissing && d.tie_count(i, j) == 0;
+  };
+  RankExtremes e;
+  int64_t ranked = 0;
+  do {
+    float v = kAboveAll;
+    for (int64_t i = 1; i <= n; ++i) {
+      if (unranked(i) && d.data_matrix(i, j) < v) v = d.data_matrix(i, j);
+    }
+    int32_t t = 0;
+    for (int64_t i = 1; i <= n; ++i) {
+      if (unranked(i) && d.data_matrix(i, j) == v) ++t;
+    }
+    ranked += t;
+    for (int64_t i = 1; i <= n; ++i) {
+      if (!unranked(i) || d.data_matrix(i, j) != v) continue;
+      d.tie_count(i, j) = t;
+      const float rank =
+          f32(static_cast<double>(ranked - t) + (static_cast<double>(t) + 1.0) / 2.0);
+      d.data_matrix(i, j) = rank;
+      if (rank <= e.rank_min) {
+        e.rank_min = rank;
+        e.min_object = i;
+      }
+      if (e.rank_max <= rank) {
+        e.rank_max = rank;
+        e.max_object = i;
+      }
+    }
+    // Values that no group can take are refused before ranking
+    // (find_unrankable_value); this only keeps a bad column from spinning.
+    if (t == 0) break;
+  } while (ranked < n - missing);
+  return e;
+}
+
+// The range of ranks; for the double-zero types the lowest group becomes 0.0.
+// A column without the object a formula names gets range 0: it has no pair
+// of objects whose score would divide by it.
+float rank_range(DataSet& d, int32_t j, RankExtremes e) {
+  const int32_t type = d.variable_type(j);
+  if (type == kRanked) return f32(static_cast<double>(e.rank_max) - e.rank_min);
+  if (e.min_object == 0) return 0.0f;
+  const int32_t t_min = d.tie_count(e.min_object, j);
+  const int32_t t_max = d.tie_count(e.max_object, j);
+  if (type == kRankedTies) {
+    return f32((static_cast<double>(e.rank_max) - e.rank_min) - tie_correction(t_min) -
+               tie_correction(t_max));
+  }
+  // Types 2 and 3: the lowest group is taken as the absences.
+  const int32_t z = t_min;
+  e.rank_max = f32(static_cast<double>(e.rank_max) - z);
+  float second_min = kAboveAll;
+  int64_t second_object = 0;
+  for (int64_t i = 1; i <= d.object_count; ++i) {
+    const float x = d.data_matrix(i, j);
+    if (x == kMissing) continue;
+    if (x == e.rank_min) {
+      d.data_matrix(i, j) = 0.0f;
+    } else if (x < second_min) {
+      second_min = x;
+      second_object = i;
+    }
+  }
+  e.rank_min = f32(static_cast<double>(second_min) - z);
+  if (type == kRankedDoubleZero) return f32(static_cast<double>(e.rank_max) - e.rank_min);
+  if (second_object == 0) return 0.0f;
+  return f32((static_cast<double>(e.rank_max) - e.rank_min) -
+             tie_correction(d.tie_count(second_object, j)) - tie_correction(t_max));
+}
+
+std::string describe_value(float x) {
+  if (std::isnan(x)) return "NaN";
+  if (std::isinf(x)) return "INF";
+  return "above 1.0E31";
+}
+
+}  // namespace
+
+std::optional<std::string> find_unrankable_value(const DataSet& d) {
+  for (int64_t j = 1; j <= d.variable_count; ++j) {
+    if (!is_ranked_type(d.variable_type(j))) continue;
+    for (int64_t i = 1; i <= d.object_count; ++i) {
+      const float x = d.data_matrix(i, j);
+      // Exactly 1.0E31 still forms a group; larger values and NaN never do.
+      if (std::isnan(x) || x > kAboveAll) {
+        return "Value " + describe_value(x) + " of object " + std::to_string(i) +
+               " cannot be ranked in variable " + std::to_string(j) +
+               " (ranked values must not exceed 1.0E31)";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+void rank_variables(DataSet& d) {
+  const int32_t m = d.variable_count;
+  for (int32_t j = 1; j <= m; ++j) {
+    d.variable_min(j) = kMinimumStart;
+    d.variable_range(j) = kMaximumStart;
+  }
+  for (int32_t j = 1; j <= m; ++j) value_range(d, j, false);
+  for (int32_t j = 1; j <= m; ++j) {
+    d.variable_range(j) = f32(static_cast<double>(d.variable_range(j)) - d.variable_min(j));
+  }
+  for (int32_t j = 1; j <= m; ++j) {
+    if (!is_ranked_type(d.variable_type(j))) continue;
+    d.variable_range(j) = rank_range(d, j, rank_column(d, j));
+  }
+  for (int32_t j = 1; j <= m; ++j) {
+    if (d.variable_type(j) != kIntervalDoubleZero) continue;
+    d.variable_min(j) = kMinimumStart;
+    d.variable_range(j) = kMaximumStart;
+    value_range(d, j, true);
+    d.variable_range(j) = f32(static_cast<double>(d.variable_range(j)) - d.variable_min(j));
+    d.variable_type(j) = kRankedDoubleZero;
+  }
+}
+
+}  // namespace tova

@@ -1,0 +1,134 @@
+#include "analysis/ranks.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "support/data_builder.h"
+
+namespace tova {
+namespace {
+
+using test_support::DataBuilder;
+using ::testing::ElementsAre;
+
+TEST(RankVariables, TiedRanksTakeTheMeanPosition) {
+  DataBuilder b({kRankedTies, kRanked}, {{3, 1, 3, 2}, {3, 1, 3, 2}});
+  rank_variables(b.data());
+  EXPECT_THAT(b.column(1), ElementsAre(3.5f, 1.0f, 3.5f, 2.0f));
+  EXPECT_THAT(b.ties(1), ElementsAre(2, 1, 2, 1));
+  // (3.5 - 1) - 0 - 0.5 with the tie correction, 2.5 without.
+  EXPECT_EQ(b.data().variable_range(1), 2.0f);
+  EXPECT_THAT(b.column(2), ElementsAre(3.5f, 1.0f, 3.5f, 2.0f));
+  EXPECT_EQ(b.data().variable_range(2), 2.5f);
+}
+
+TEST(RankVariables, DoubleZeroTypesSetTheLowestGroupToZero) {
+  DataBuilder b({kRankedTiesDoubleZero, kRankedDoubleZero}, {{0, 0, 5, 7}, {0, 0, 5, 7}});
+  rank_variables(b.data());
+  EXPECT_THAT(b.column(1), ElementsAre(0.0f, 0.0f, 3.0f, 4.0f));
+  EXPECT_THAT(b.ties(1), ElementsAre(2, 2, 1, 1));
+  EXPECT_EQ(b.data().variable_range(1), 1.0f);
+  EXPECT_THAT(b.column(2), ElementsAre(0.0f, 0.0f, 3.0f, 4.0f));
+  EXPECT_EQ(b.data().variable_range(2), 1.0f);
+}
+
+TEST(RankVariables, LowestGroupIsTakenAsAbsenceEvenWithoutZeros) {
+  DataBuilder b({kRankedTiesDoubleZero}, {{4, 6, 6}});
+  rank_variables(b.data());
+  EXPECT_THAT(b.column(1), ElementsAre(0.0f, 2.5f, 2.5f));
+}
+
+TEST(RankVariables, MissingValuesTakeNoPosition) {
+  DataBuilder b({kRankedTies, kRanked}, {{5, -1, 7}, {5, -1, 7}});
+  rank_variables(b.data());
+  EXPECT_THAT(b.column(1), ElementsAre(1.0f, -1.0f, 2.0f));
+  EXPECT_THAT(b.ties(1), ElementsAre(1, 0, 1));
+  EXPECT_THAT(b.column(2), ElementsAre(1.0f, -1.0f, 2.0f));
+  EXPECT_EQ(b.data().variable_range(2), 1.0f);
+}
+
+TEST(RankVariables, Type33GetsTheRangeOfItsNonZeroValuesAndBecomesType3) {
+  DataBuilder b({kIntervalDoubleZero}, {{0, 2, 6, -1}});
+  rank_variables(b.data());
+  EXPECT_EQ(b.data().variable_range(1), 4.0f);
+  EXPECT_EQ(b.data().variable_min(1), 2.0f);
+  EXPECT_EQ(b.data().variable_type(1), kRankedDoubleZero);
+  EXPECT_THAT(b.column(1), ElementsAre(0.0f, 2.0f, 6.0f, -1.0f));
+}
+
+TEST(RankVariables, StartingValuesTakePartInTheRangeSearch) {
+  DataBuilder b({kInterval, kInterval}, {{200000, 300000, -1}, {-5, -3, -2}});
+  rank_variables(b.data());
+  EXPECT_EQ(b.data().variable_min(1), 100000.0f);
+  EXPECT_EQ(b.data().variable_range(1), 200000.0f);
+  EXPECT_EQ(b.data().variable_min(2), -5.0f);
+  EXPECT_EQ(b.data().variable_range(2), 5.0f);
+}
+
+TEST(RankVariables, ColumnWithoutValuesKeepsItsStartingRange) {
+  DataBuilder b({kInterval, kIntervalDoubleZero}, {{-1, -1}, {0, -1}});
+  rank_variables(b.data());
+  EXPECT_EQ(b.data().variable_range(1), -100000.0f);
+  EXPECT_EQ(b.data().variable_range(2), -100000.0f);
+}
+
+TEST(RankVariables, RankedColumnsWithoutTheNamedObjectsGetRangeZero) {
+  DataBuilder b({kRankedTies, kRankedTiesDoubleZero, kRankedDoubleZero, kRankedTiesDoubleZero},
+                {{-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {3, -1, 3}});
+  rank_variables(b.data());
+  EXPECT_EQ(b.data().variable_range(1), 0.0f);
+  EXPECT_EQ(b.data().variable_range(2), 0.0f);
+  EXPECT_EQ(b.data().variable_range(3), 0.0f);
+  // All values in the lowest group: no second minimum.
+  EXPECT_EQ(b.data().variable_range(4), 0.0f);
+  EXPECT_THAT(b.column(4), ElementsAre(0.0f, -1.0f, 0.0f));
+}
+
+TEST(RankVariables, Type3WithOnlyTheLowestGroupComesOutNearMinus1E31) {
+  DataBuilder b({kRankedDoubleZero}, {{2, 2, -1}});
+  rank_variables(b.data());
+  EXPECT_THAT(b.column(1), ElementsAre(0.0f, 0.0f, -1.0f));
+  EXPECT_LT(b.data().variable_range(1), -0.99e31f);
+}
+
+TEST(RankVariables, AllEqualValuesGiveZeroOrNegativeRanges) {
+  DataBuilder b({kRanked, kRankedTies}, {{4, 4, 4}, {4, 4, 4}});
+  rank_variables(b.data());
+  EXPECT_EQ(b.data().variable_range(1), 0.0f);
+  EXPECT_EQ(b.data().variable_range(2), -2.0f);
+}
+
+TEST(FindUnrankableValue, RefusesNaNInfinityAndValuesAbove1E31) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  {
+    DataBuilder b({kInterval, kRankedTies}, {{inf, nan}, {1, inf}});
+    const auto message = find_unrankable_value(b.data());
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(*message,
+              "Value INF of object 2 cannot be ranked in variable 2 (ranked values must not "
+              "exceed 1.0E31)");
+  }
+  {
+    DataBuilder b({kRanked}, {{1, nan}});
+    EXPECT_EQ(find_unrankable_value(b.data()).value().substr(0, 28),
+              "Value NaN of object 2 cannot");
+  }
+  {
+    DataBuilder b({kRankedDoubleZero}, {{2e31f}});
+    EXPECT_EQ(find_unrankable_value(b.data()).value().substr(0, 18), "Value above 1.0E31");
+  }
+}
+
+TEST(FindUnrankableValue, ExactlyOnePointZeroE31StillRanks) {
+  DataBuilder b({kRanked}, {{1.0e31f, 3, -1.0e31f}});
+  EXPECT_FALSE(find_unrankable_value(b.data()).has_value());
+  rank_variables(b.data());
+  EXPECT_THAT(b.column(1), ElementsAre(3.0f, 2.0f, 1.0f));
+}
+
+}  // namespace
+}  // namespace tova
