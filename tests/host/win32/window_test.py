@@ -120,6 +120,7 @@ def native_transcript(program, workdir, answers):
 class WindowRun:
     def __init__(self, exe, workdir):
         self.title = os.path.basename(exe)
+        self.workdir = workdir
         self.log = open(os.path.join(workdir, "wine.log"), "w")
         self.process = subprocess.Popen([WINE, exe], cwd=workdir, stdout=self.log,
                                         stderr=subprocess.STDOUT)
@@ -153,8 +154,13 @@ class WindowRun:
         dialog = wait_for("the Save As dialog", lambda: (windows_named("^Save As$") or [None])[0], 30)
         run(["xdotool", "windowfocus", "--sync", dialog])
         time.sleep(0.5)
-        type_text(name)
+        # The dialog opens in the folder used last, so the name goes in whole
+        # (Wine's drive Z: is the root of the file system).
+        type_text("Z:" + os.path.join(self.workdir, name).replace("/", "\\"))
         key("Return")
+        time.sleep(1)
+        if windows_named("^Save As$"):
+            run(["import", "-window", "root", os.path.join(self.workdir, "save-as.png")])
         wait_for("the Save As dialog to close", lambda: not windows_named("^Save As$"), 30)
 
     def close(self):
@@ -303,6 +309,55 @@ def close_while_reading(exe, data, work):
         window.kill()
 
 
+def red_fraction(png):
+    """The share of pure-red pixels in a screenshot."""
+    result = run(["convert", png, "-fuzz", "10%", "-fill", "white", "-opaque", "red",
+                  "-fill", "black", "+opaque", "white", "-format", "%[fx:mean]", "info:"])
+    try:
+        return float(result.stdout.strip() or 0)
+    except ValueError:
+        return 0.0
+
+
+def host_services(exe, data, work):
+    """The Graphics window painted by the program's routine, a timer and a
+    menu item bound to routines (the probe's second answer 2)."""
+    wine_dir = os.path.join(work, os.path.basename(exe) + ".services")
+    os.makedirs(wine_dir, exist_ok=True)
+    shutil.copy(data, wine_dir)
+    window = WindowRun(exe, wine_dir)
+    try:
+        window.answer("probe.dat")
+        window.answer("2", 5)
+        shot = os.path.join(wine_dir, "graphics.png")
+        run(["import", "-window", "root", shot])
+        if red_fraction(shot) < 0.01:
+            raise Failure("the Graphics window's paint routine drew nothing")
+        key("alt+f", window=window.frame)
+        time.sleep(0.5)
+        key("c")
+        time.sleep(1)
+        # The Graphics window is the active child now: the Window menu's list
+        # brings the Input/Output window back to the keyboard.
+        key("alt+w", window=window.frame)
+        time.sleep(0.5)
+        key("1")
+        time.sleep(0.5)
+        window.answer("w")
+        window.save_as("saved")
+        saved = os.path.join(wine_dir, "saved.txt")
+        wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
+        lines = read_lines(saved)
+        if b"  TIMER RAN MENU RAN" not in lines:
+            raise Failure(f"the timer or menu routine did not run: {lines[-6:]}")
+        window.close()
+        code = window.status()
+        if code != 0:
+            raise Failure(f"ended with status {code}, not 0")
+    finally:
+        window.kill()
+
+
 def fatal_error(exe, work):
     wine_dir = os.path.join(work, os.path.basename(exe) + ".fatal")
     os.makedirs(wine_dir, exist_ok=True)
@@ -328,6 +383,7 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--screenshot")
+    parser.add_argument("--only", help="run only the checks whose title contains this")
     args = parser.parse_args()
     root = args.root
     os.makedirs(args.work, exist_ok=True)
@@ -348,6 +404,8 @@ def main():
     checks.append(("probe: close while a read waits", lambda: close_while_reading(
         probe_exe, probe_data, args.work)))
     checks.append(("probe: fatal error", lambda: fatal_error(probe_exe, args.work)))
+    checks.append(("probe: Graphics window, timer and menu item", lambda: host_services(
+        probe_exe, probe_data, args.work)))
 
     if have_tova:
         examples = os.path.join(root, "examples")
@@ -364,6 +422,8 @@ def main():
 
     passed = failed = 0
     for title, check in checks:
+        if args.only and args.only not in title:
+            continue
         began = time.monotonic()
         try:
             detail = check()
