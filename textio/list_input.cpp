@@ -243,8 +243,10 @@ ListInput::Token ListInput::next_token(bool for_character) {
   return kind;
 }
 
-// After a token: a comma ends it; blanks and one comma after them form one
-// separator; the end of the record is remembered.
+// After a token: a comma ends it; blanks and one comma after them on the same
+// line form one separator. Only a token that runs into the end of its record
+// is remembered as ended by it; one ended by a blank is not, even when
+// nothing but blanks follows on its line.
 void ListInput::finish_separator() {
   std::string_view rest = record_.rest();
   if (rest.empty()) {
@@ -260,7 +262,6 @@ void ListInput::finish_separator() {
   while (n < rest.size() && is_blank(rest[n])) ++n;
   if (n < rest.size() && rest[n] == ',') ++n;
   record_.set_position(record_.position() + n);
-  if (n == rest.size()) ended_by_record_end_ = true;
 }
 
 // Returns the token for one item, or nullptr for a null value or after '/'.

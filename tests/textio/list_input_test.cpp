@@ -84,6 +84,19 @@ TEST(ListInput, NullValuesAndSlashLeaveItemsUnchanged) {
   EXPECT_EQ(read_integers({"5", ",,3"}, 2), (V{5, -7}));
 }
 
+TEST(ListInput, CommaAfterBlanksAtLineEndIsPartOfTheSeparator) {
+  using V = std::vector<int32_t>;
+  // The comma of "5 ," already closed the value: the next line's comma is a null.
+  EXPECT_EQ(read_integers({"5 ,", ",3"}, 3), (V{5, -7, 3}));
+  EXPECT_EQ(read_integers({"5,", ",3"}, 3), (V{5, -7, 3}));
+  // A value ended by a blank did not end at the end of its record.
+  EXPECT_EQ(read_integers({"5 ", ",3"}, 3), (V{5, -7, 3}));
+  EXPECT_EQ(read_integers({"5   ", "3"}, 2), (V{5, 3}));
+  // Only a value that runs into the end of its record is closed by the comma.
+  EXPECT_EQ(read_integers({"5", ",3"}, 2), (V{5, 3}));
+  EXPECT_EQ(read_integers({"4 5", ",3"}, 3), (V{4, 5, 3}));
+}
+
 TEST(ListInput, RepeatCounts) {
   using V = std::vector<int32_t>;
   EXPECT_EQ(read_integers({"3*4 1"}, 4), (V{4, 4, 4, 1}));
