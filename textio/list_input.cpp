@@ -63,7 +63,6 @@ double convert_real(std::string_view token) {
   }
   uint64_t mantissa = 0;
   int64_t exponent = 0;
-  bool any_digit = false;
   auto take_digit = [&](int digit) {
     // Past the limit (or where ten times the mantissa would not fit) the
     // digit no longer counts.
@@ -74,7 +73,6 @@ double convert_real(std::string_view token) {
     return false;
   };
   for (; i < token.size() && is_digit(token[i]); ++i) {
-    any_digit = true;
     if (!take_digit(token[i] - '0')) ++exponent;
   }
   if (i < token.size() && token[i] == '.') {
@@ -82,7 +80,6 @@ double convert_real(std::string_view token) {
     int64_t held_zeros = 0;
     bool full = false;
     for (; i < token.size() && is_digit(token[i]); ++i) {
-      any_digit = true;
       if (full) continue;
       if (token[i] == '0') {
         ++held_zeros;
@@ -103,20 +100,19 @@ double convert_real(std::string_view token) {
       }
     }
   }
-  if (!any_digit && i < token.size()) throw IoFailure{kIllegalNumericCharacter};
+  // The exponent: a letter, or directly its sign; its sign and digits are
+  // optional (no digits means 0), as are the mantissa's digits.
   if (i < token.size()) {
     char c = token[i];
     if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
       ++i;
-      if (i >= token.size()) throw IoFailure{kIllegalNumericCharacter};
-      c = token[i];
+      c = i < token.size() ? token[i] : '\0';
     }
     bool exponent_negative = false;
     if (c == '+' || c == '-') {
       exponent_negative = c == '-';
       ++i;
     }
-    if (i >= token.size()) throw IoFailure{kIllegalNumericCharacter};
     int64_t field = 0;
     for (; i < token.size(); ++i) {
       if (!is_digit(token[i])) throw IoFailure{kIllegalNumericCharacter};
@@ -243,8 +239,10 @@ ListInput::Token ListInput::next_token(bool for_character) {
   return kind;
 }
 
-// After a token: a comma ends it; blanks and one comma after them form one
-// separator; the end of the record is remembered.
+// After a token: a comma ends it; blanks and one comma after them on the same
+// line form one separator. Only a token that runs into the end of its record
+// is remembered as ended by it; one ended by a blank is not, even when
+// nothing but blanks follows on its line.
 void ListInput::finish_separator() {
   std::string_view rest = record_.rest();
   if (rest.empty()) {
@@ -260,7 +258,6 @@ void ListInput::finish_separator() {
   while (n < rest.size() && is_blank(rest[n])) ++n;
   if (n < rest.size() && rest[n] == ',') ++n;
   record_.set_position(record_.position() + n);
-  if (n == rest.size()) ended_by_record_end_ = true;
 }
 
 // Returns the token for one item, or nullptr for a null value or after '/'.
