@@ -63,6 +63,7 @@ double convert_real(std::string_view token) {
   }
   uint64_t mantissa = 0;
   int64_t exponent = 0;
+  bool any_digit = false;
   auto take_digit = [&](int digit) {
     // Past the limit (or where ten times the mantissa would not fit) the
     // digit no longer counts.
@@ -73,6 +74,7 @@ double convert_real(std::string_view token) {
     return false;
   };
   for (; i < token.size() && is_digit(token[i]); ++i) {
+    any_digit = true;
     if (!take_digit(token[i] - '0')) ++exponent;
   }
   if (i < token.size() && token[i] == '.') {
@@ -80,6 +82,7 @@ double convert_real(std::string_view token) {
     int64_t held_zeros = 0;
     bool full = false;
     for (; i < token.size() && is_digit(token[i]); ++i) {
+      any_digit = true;
       if (full) continue;
       if (token[i] == '0') {
         ++held_zeros;
@@ -100,19 +103,20 @@ double convert_real(std::string_view token) {
       }
     }
   }
-  // The exponent: a letter, or directly its sign; its sign and digits are
-  // optional (no digits means 0), as are the mantissa's digits.
+  if (!any_digit && i < token.size()) throw IoFailure{kIllegalNumericCharacter};
   if (i < token.size()) {
     char c = token[i];
     if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
       ++i;
-      c = i < token.size() ? token[i] : '\0';
+      if (i >= token.size()) throw IoFailure{kIllegalNumericCharacter};
+      c = token[i];
     }
     bool exponent_negative = false;
     if (c == '+' || c == '-') {
       exponent_negative = c == '-';
       ++i;
     }
+    if (i >= token.size()) throw IoFailure{kIllegalNumericCharacter};
     int64_t field = 0;
     for (; i < token.size(); ++i) {
       if (!is_digit(token[i])) throw IoFailure{kIllegalNumericCharacter};
