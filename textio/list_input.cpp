@@ -103,7 +103,9 @@ double convert_real(std::string_view token) {
       }
     }
   }
-  if (!any_digit && i < token.size()) throw IoFailure{kIllegalNumericCharacter};
+  // A real needs a digit before its exponent: a lone point or sign, or an
+  // exponent alone, is not a number.
+  if (!any_digit) throw IoFailure{kIllegalNumericCharacter};
   if (i < token.size()) {
     char c = token[i];
     if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {

@@ -162,7 +162,8 @@ TEST(Conversion, RealsFollowTheDecimalRule) {
   // The float of the text is the float of the double the rule gives.
   EXPECT_EQ(static_cast<float>(convert_real("0.1")), 0.1f);
   EXPECT_EQ(static_cast<float>(convert_real("360")), 360.0f);
-  for (const char* bad : {"1.2.3", "1E", "1.5+", "abc", "1x", "E5", "1E2.5", "1,5"}) {
+  for (const char* bad :
+       {"1.2.3", "1E", "1.5+", "abc", "1x", "E5", "1E2.5", "1,5", ".", "-", "+", "-.", ".e5"}) {
     EXPECT_EQ(failure_code([bad] { convert_real(bad); }), kIllegalNumericCharacter) << bad;
   }
 }
