@@ -7,7 +7,6 @@
 
 #include "textio/io_error.h"
 #include "textio/report.h"
-#include "textio/units.h"
 
 namespace textio {
 namespace {
@@ -36,11 +35,8 @@ bool fail(int32_t code, int32_t* stat) {
     *stat = code;
     return false;
   }
-  // Outside any statement: the report names what the context last held.
-  context().status = nullptr;
-  context().handler_flags = 0;
-  report_failure(code);
-  return false;
+  // Outside any statement: no statement line would be true.
+  fatal_report("FORTRAN Runtime Error:", runtime_message(code), false);
 }
 
 }  // namespace

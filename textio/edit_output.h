@@ -21,7 +21,12 @@ void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, i
 void edit_character(RecordBuffer& out, std::string_view value, int32_t w);
 
 // List-directed layout of one item (the record's leading blank and the
-// blank between character items are the statement's business).
+// blank between character items are the statement's business). Numbers
+// begin with two blanks, or one blank and '-'. A 4-byte real whose decimal
+// exponent at seven significant digits is 0..6 is fixed point with 6 - h
+// decimals, else d.ddddddE+xx; an 8-byte real takes the same shape at
+// fifteen significant digits (fixed for h in 0..14, else 1 + 14 digits and
+// an exponent of two or three digits).
 void list_integer(RecordBuffer& out, int64_t value);
 void list_real(RecordBuffer& out, float value);
 void list_double(RecordBuffer& out, double value);

@@ -293,6 +293,14 @@ class FormatCompiler {
     groups_.pop_back();
     auto& entries = table_.entries;
     const size_t inner = group.entry + 1;
+    if (inner == entries.size()) {
+      // An empty group does nothing however often it repeats: drop it, so
+      // that no walk spins through its repeats.
+      entries.pop_back();
+      if (groups_.empty()) reversion_ = group.entry;
+      item_done();
+      return;
+    }
     const bool single = inner < entries.size() && code_of(entries[inner]) != kDescGroupOpen &&
                         span_of(entries[inner]) == entries.size() - inner;
     if (single) {
@@ -360,9 +368,10 @@ FormatTable compile_format(std::string_view text) {
 }
 
 std::string_view literal_text(const FormatTable& table, size_t index) {
-  if (index >= table.entries.size() || code_of(table.entries[index]) != kDescLiteral) return {};
+  const std::string_view none("", 0);  // empty, but never a null pointer
+  if (index >= table.entries.size() || code_of(table.entries[index]) != kDescLiteral) return none;
   const size_t length = static_cast<size_t>(table.entries[index][2]);
-  if (length == 0 || index + span_of(table.entries[index]) > table.entries.size()) return {};
+  if (length == 0 || index + span_of(table.entries[index]) > table.entries.size()) return none;
   return {reinterpret_cast<const char*>(table.entries[index + 1].data()), length};
 }
 
@@ -379,7 +388,7 @@ void FormatWalker::prepare(const FormatTable& table) {
   }
   if (i >= entries.size() || depth != 0) fail(kErrorInFormatString);
   const int64_t target = static_cast<int64_t>(i) + entries[i][4];
-  if (target < 1 || target >= static_cast<int64_t>(i)) fail(kErrorInFormatString);
+  if (target < 1 || target > static_cast<int64_t>(i)) fail(kErrorInFormatString);
 
   table_ = &table;
   current_ = 1;

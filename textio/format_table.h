@@ -6,6 +6,13 @@
 // entries, and an end entry whose word 4 is the signed distance back to the
 // entry where format reversion resumes. A group holding a single descriptor
 // is flattened into that descriptor with the group's repeat count.
+//
+// Entry words: 0 the code (for E, exponent digits in bits 10-15, 0 meaning
+// 2); 1 d, or m for I; 2 w, the count of X or '/', or the literal's length;
+// 3 the offset in the text where the descriptor (with its repeat count)
+// begins; 4 the repeat count. The header entry holds only the offset of the
+// opening parenthesis. Every '/' is an entry of its own ("///" is three,
+// "3/" is one with count 3); nHtext and 'text' give the same literal.
 #pragma once
 
 #include <array>
@@ -45,8 +52,14 @@ struct FormatTable {
   std::vector<FormatEntry> entries;
 };
 
-// Compiles format text (with its outer parentheses). Bad text throws
-// IoFailure with one of the format codes 10006..10012.
+// Compiles format text (with its outer parentheses). Blanks outside
+// literals are ignored and commas between descriptors may be left out; a
+// comma must follow a descriptor or group. Bad text throws IoFailure:
+// 10009 no '(' first; 10010 parentheses that do not pair (or text ending
+// inside the format); 10011 a literal without its closing quote; 10008 an
+// nH count past the end; 10007 a repeat or X, H, '/' count of zero or
+// beyond 2^31-1; 10012 a count before a quoted literal, ',' or ')';
+// 10006 anything else (unknown letters, F or E without .d, A0, E..E0).
 FormatTable compile_format(std::string_view text);
 
 // Text of the literal whose entry is at `index`.
@@ -73,10 +86,14 @@ class FormatContext {
 
 class FormatWalker {
  public:
-  // Throws IoFailure(10015) past 20 nested groups.
+  // Throws IoFailure(10015) past 20 nested groups, and 10006 for a table
+  // whose groups or end entry are malformed (tables not made by
+  // compile_format).
   void prepare(const FormatTable& table);
   // Carries out the non-data descriptors up to the next data descriptor and
-  // returns it; reversion at the end entry ends the record first.
+  // returns it; reversion at the end entry ends the record first. A format
+  // whose repeated part holds no data descriptor throws 10006 at its second
+  // reversion within one fetch.
   DataEdit next_data(FormatContext& context);
   // End of statement: carries out the non-data descriptors up to the next
   // data descriptor or the end entry (the caller then ends the record).

@@ -21,7 +21,7 @@ bool g_ending = false;
 
 }  // namespace
 
-void fatal_report(std::string_view header, std::string_view message) {
+void fatal_report(std::string_view header, std::string_view message, bool statement_line) {
   if (g_ending) exit_process(-1);
   g_ending = true;
   IoContext& c = context();
@@ -31,8 +31,10 @@ void fatal_report(std::string_view header, std::string_view message) {
   close_everything();
   write_error_line("? " + std::string(header) + "\n");
   write_error_line("? " + std::string(message) + "\n");
-  write_error_line("? " + std::string(name) + "(UNIT=");
-  write_error_line(unit + ",...\n");
+  if (statement_line) {
+    write_error_line("? " + std::string(name) + "(UNIT=");
+    write_error_line(unit + ",...\n");
+  }
   console_hooks().finish(-1);
   exit_process(-1);
 }

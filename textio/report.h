@@ -13,6 +13,9 @@ int32_t report_failure(int32_t code);
 
 // Closes the files, writes "? <header>", "? <message>" and the statement
 // line, calls finish(-1) and exits with -1. A failure inside ends at once.
-[[noreturn]] void fatal_report(std::string_view header, std::string_view message);
+// Without `statement_line` only the first two lines are written (failures
+// raised outside any READ, WRITE, OPEN or CLOSE).
+[[noreturn]] void fatal_report(std::string_view header, std::string_view message,
+                               bool statement_line = true);
 
 }  // namespace textio

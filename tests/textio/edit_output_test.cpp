@@ -222,12 +222,23 @@ TEST(EditOutputTest, ListDirectedReals) {
   check_rows(rows, std::size(rows));
 }
 
-TEST(EditOutputTest, LoadsRecordOfTheWorkedExample) {
+TEST(EditOutputTest, ResultFileRecordsOfTheWorkedExamples) {
   RecordBuffer out;
   out.put(' ');
   list_real(out, float_of(0x3F5DB3D0));  // 0.866025
   list_real(out, -0.5f);
   EXPECT_EQ(out.text(), "   .866025 -.500000");
+
+  RecordBuffer semimatrix;
+  semimatrix.put(' ');
+  for (float v : {0.0f, 0.25f, 0.0f, 0.5f, 0.75f, 0.0f}) list_real(semimatrix, v);
+  EXPECT_EQ(semimatrix.text(), "   .000000  .250000  .000000  .500000  .750000  .000000");
+
+  RecordBuffer sizes;
+  sizes.put(' ');
+  list_integer(sizes, 5);
+  list_integer(sizes, 3);
+  EXPECT_EQ(sizes.text(), "   5  3");
 }
 
 std::string integer_field(int64_t value, int32_t w, int32_t m) {
@@ -325,7 +336,10 @@ bool parse_number(std::string_view text, double& value) {
     }
     scale += minus ? -exponent : exponent;
   }
-  value = (negative ? -mantissa : mantissa) * std::pow(10.0, scale);
+  // Dividing by an exact power of ten keeps ".100000" at exactly 0.1.
+  const double magnitude =
+      scale < 0 ? mantissa / std::pow(10.0, -scale) : mantissa * std::pow(10.0, scale);
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
@@ -365,37 +379,40 @@ void check_list_layout(uint32_t bits) {
   const float f = float_of(bits);
   RecordBuffer out;
   list_real(out, f);
-  const std::string text(out.text());
-  SCOPED_TRACE(testing::Message() << "bits 0x" << std::hex << bits << " " << text);
-  ASSERT_GE(text.size(), 5u);
-  ASSERT_EQ(text[0], ' ');
+  const std::string_view text = out.text();
+  // Built only when an assertion fails: the full sweep runs this 2^32 times.
+  auto where = [&] {
+    return testing::Message() << "bits 0x" << std::hex << bits << " [" << text << "]";
+  };
+  ASSERT_GE(text.size(), 5u) << where();
+  ASSERT_EQ(text[0], ' ') << where();
   const bool negative = std::signbit(f);
-  ASSERT_EQ(text[1], negative ? '-' : ' ');
+  ASSERT_EQ(text[1], negative ? '-' : ' ') << where();
+  const std::string_view body = text.substr(2);
   if (std::isnan(f)) {
-    ASSERT_EQ(text.substr(2), "NaN");
+    ASSERT_EQ(body, "NaN") << where();
     return;
   }
   if (std::isinf(f)) {
-    ASSERT_EQ(text.substr(2), "INF");
+    ASSERT_EQ(body, "INF") << where();
     return;
   }
-  const std::string body = text.substr(2);
   double back = 0;
-  ASSERT_TRUE(parse_number(body, back));
+  ASSERT_TRUE(parse_number(body, back)) << where();
   if (negative) back = -back;
   const double v = static_cast<double>(f);
-  const bool exponent_form = body.find('E') != std::string::npos;
+  const bool exponent_form = body.find('E') != std::string_view::npos;
   if (exponent_form) {
-    ASSERT_EQ(body.size(), 12u);
-    ASSERT_EQ(body[1], '.');
-    ASSERT_TRUE(std::fabs(back) < 0.1 || std::fabs(back) >= 1e6);
-    ASSERT_LE(std::fabs(back - v), std::fabs(v) * 6e-7);
+    ASSERT_EQ(body.size(), 12u) << where();
+    ASSERT_EQ(body[1], '.') << where();
+    ASSERT_TRUE(std::fabs(back) < 0.1 || std::fabs(back) >= 1e6) << where();
+    ASSERT_LE(std::fabs(back - v), std::fabs(v) * 6e-7) << where();
   } else {
     size_t digits = 0;
     for (char c : body) digits += (c >= '0' && c <= '9') ? 1 : 0;
-    ASSERT_TRUE(digits == 6 || digits == 7);
-    ASSERT_TRUE(back == 0 || (std::fabs(back) >= 0.1 && std::fabs(back) <= 1e6));
-    ASSERT_LE(std::fabs(back - v), std::fabs(v) * 6e-6);
+    ASSERT_TRUE(digits == 6 || digits == 7) << where();
+    ASSERT_TRUE(back == 0 || (std::fabs(back) >= 0.1 && std::fabs(back) <= 1e6)) << where();
+    ASSERT_LE(std::fabs(back - v), std::fabs(v) * 6e-6) << where();
   }
 }
 
