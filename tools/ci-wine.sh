@@ -33,16 +33,12 @@ say "cross-build (mingw preset)"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 
-# The native programs the window runs are compared with.
-if [ -d analysis ] && ls analysis/*.cpp >/dev/null 2>&1 && [ ! -x build/dev/tova ]; then
-  say "native tova (dev preset)"
-  cmake --preset dev >/dev/null
-  cmake --build build/dev -j2 --target tova
-fi
-if [ ! -x build/dev/tests/host/win32/host_probe ]; then
-  cmake --preset dev >/dev/null
-  cmake --build build/dev -j2 --target host_probe
-fi
+# The native programs the window runs are compared with, kept current.
+[ -f build/dev/CMakeCache.txt ] || cmake --preset dev >/dev/null
+native_targets=(host_probe)
+if ls analysis/*.cpp >/dev/null 2>&1; then native_targets+=(tova); fi
+say "native ${native_targets[*]} (dev preset)"
+cmake --build build/dev -j2 --target "${native_targets[@]}"
 
 scratch=$(mktemp -d /tmp/tova-wine.XXXXXX)
 chmod 755 "$scratch"
