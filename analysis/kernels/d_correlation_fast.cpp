@@ -1,0 +1,154 @@
+// The D-correlation with every pair of variables' chains running side by
+// side: vectors of partners L for one K, split over worker threads. The
+// vector bodies (simd_kernels.inl) give the six sums; the missing-pair
+// counts and the correlation formula are finished here.
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "analysis/kernels/kernels.h"
+#include "analysis/kernels/scores.h"
+#include "analysis/kernels/simd_kernels.h"
+#include "analysis/kernels/workers.h"
+
+namespace tova::kernels {
+namespace {
+
+// The pairs of objects that contain an object missing in k or l: all pairs
+// but those among the other objects.
+int64_t missing_pair_count(const PreparedData& d, int64_t k, int64_t l) {
+  const int64_t n = d.objects;
+  const float* xk = d.data + k * n;
+  const float* xl = d.data + l * n;
+  int64_t complete = 0;
+  for (int64_t i = 0; i < n; ++i) complete += (xk[i] != kMissing && xl[i] != kMissing) ? 1 : 0;
+  return n * (n - 1) / 2 - complete * (complete - 1) / 2;
+}
+
+// Splits the tasks into `parts` runs of about equal cost.
+std::vector<int32_t> split_tasks(const std::vector<int64_t>& cost, int parts) {
+  int64_t total = 0;
+  for (int64_t c : cost) total += c;
+  std::vector<int32_t> bounds(static_cast<size_t>(parts) + 1, static_cast<int32_t>(cost.size()));
+  bounds[0] = 0;
+  int64_t running = 0;
+  int part = 1;
+  for (size_t t = 0; t < cost.size() && part < parts; ++t) {
+    running += cost[t];
+    if (running * parts >= total * part)
+      bounds[static_cast<size_t>(part++)] = static_cast<int32_t>(t + 1);
+  }
+  return bounds;
+}
+
+}  // namespace
+
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
+                        int threads, const SimdKernels& kernels) {
+  const int64_t m = prepared.variables;
+  for (int64_t j = 0; j < m; ++j) {
+    d_correlation[j + j * m] = 1.0f;
+    squared_distance[j + j * m] = 0.0f;
+  }
+  // The work order puts the double-zero variables last, so that the vectors
+  // of partners of the others need no means' pass until they reach them.
+  std::vector<int32_t> variable_at;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int64_t v = 0; v < m; ++v) {
+      if (is_double_zero(prepared.type[v]) == (pass == 1))
+        variable_at.push_back(static_cast<int32_t>(v));
+    }
+  }
+  // Vectors of partners L of one K; with few variables, vectors of any
+  // pairs, so that they are full.
+  std::vector<CorrelationTask> tasks;
+  std::vector<int32_t> pair_k, pair_l;
+  const bool packed = m <= kernels.pack_limit;
+  if (packed) {
+    for (int32_t k = 0; k + 1 < m; ++k) {
+      for (int32_t l = k + 1; l < m; ++l) {
+        pair_k.push_back(k);
+        pair_l.push_back(l);
+      }
+    }
+    const int32_t pairs = static_cast<int32_t>(pair_k.size());
+    for (int32_t first = 0; first < pairs; first += kernels.width) {
+      const int32_t lanes = pairs - first < kernels.width ? pairs - first : kernels.width;
+      tasks.push_back(CorrelationTask{pair_k[static_cast<size_t>(first)], first, lanes});
+    }
+  } else {
+    for (int64_t k = 0; k + 1 < m; ++k) {
+      for (int64_t l0 = k + 1; l0 < m; l0 += kernels.width) {
+        const int64_t lanes = m - l0 < kernels.width ? m - l0 : kernels.width;
+        tasks.push_back(CorrelationTask{static_cast<int32_t>(k), static_cast<int32_t>(l0),
+                                        static_cast<int32_t>(lanes)});
+      }
+    }
+  }
+  // The columns of K and L of a task's lane.
+  auto lane_k = [&](const CorrelationTask& task, int32_t lane) -> int64_t {
+    return packed ? pair_k[static_cast<size_t>(task.l0 + lane)] : task.k;
+  };
+  auto lane_l = [&](const CorrelationTask& task, int32_t lane) -> int64_t {
+    return packed ? pair_l[static_cast<size_t>(task.l0 + lane)] : task.l0 + lane;
+  };
+  // A task whose lanes need the means' pass costs about twice as much.
+  std::vector<int64_t> cost;
+  for (const CorrelationTask& task : tasks) {
+    bool double_zero = false;
+    for (int32_t lane = 0; lane < task.lanes; ++lane) {
+      double_zero =
+          double_zero ||
+          is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_k(task, lane))]]) ||
+          is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_l(task, lane))]]);
+    }
+    cost.push_back(double_zero ? 2 : 1);
+  }
+  if (tasks.empty()) return;
+  std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
+  int parts = resolve_thread_count(threads);
+  if (parts > static_cast<int>(tasks.size())) parts = static_cast<int>(tasks.size());
+  const std::vector<int32_t> bounds = split_tasks(cost, parts);
+  run_workers(parts, [&](int part) {
+    const int32_t first = bounds[static_cast<size_t>(part)];
+    CorrelationWork work;
+    work.prepared = &prepared;
+    work.variable_at = variable_at.data();
+    work.pair_k = packed ? pair_k.data() : nullptr;
+    work.pair_l = packed ? pair_l.data() : nullptr;
+    work.tasks = tasks.data() + first;
+    work.task_count = bounds[static_cast<size_t>(part) + 1] - first;
+    work.sums = sums.data() + static_cast<size_t>(first) * static_cast<size_t>(kernels.width);
+    kernels.d_correlation(work);
+  });
+
+  for (size_t t = 0; t < tasks.size(); ++t) {
+    for (int32_t lane = 0; lane < tasks[t].lanes; ++lane) {
+      int64_t k = variable_at[static_cast<size_t>(lane_k(tasks[t], lane))];
+      int64_t l = variable_at[static_cast<size_t>(lane_l(tasks[t], lane))];
+      CorrelationSums s = sums[t * static_cast<size_t>(kernels.width) + static_cast<size_t>(lane)];
+      // The chains are the same whichever of the two runs first, but the
+      // correlation formula rounds a and not b: give K and L their roles.
+      if (k > l) {
+        std::swap(k, l);
+        std::swap(s.sum_k, s.sum_l);
+        std::swap(s.sum_kk, s.sum_ll);
+      }
+      const float missing_pairs = counted_pairs(missing_pair_count(prepared, k, l));
+      const float used_pairs =
+          f32(static_cast<double>(prepared.pair_count) - static_cast<double>(missing_pairs));
+      const float r = correlation(s, used_pairs);
+      d_correlation[k + l * m] = r;
+      d_correlation[l + k * m] = r;
+      squared_distance[k + l * m] = s.squared_distance;
+      squared_distance[l + k * m] = s.squared_distance;
+    }
+  }
+}
+
+void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
+                        int threads) {
+  d_correlation_fast(prepared, d_correlation, squared_distance, threads, preferred_simd_kernels());
+}
+
+}  // namespace tova::kernels

@@ -1,0 +1,152 @@
+// The difference score of one variable for one pair of objects, and the
+// closing formula of the D-correlation: the scalar rules that the plain
+// kernels use and that the vector code of the fast kernels repeats
+// operation for operation.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "analysis/kernels/kernels.h"
+#include "analysis/kernels/simd_kernels.h"
+#include "textio/powers.h"
+
+namespace tova::kernels {
+
+// The one rounding point of a formula: double to float, round to nearest.
+inline float f32(double value) {
+  return static_cast<float>(value);
+}
+
+// A square is the single-precision product x*x.
+inline float square(float value) {
+  return textio::rpow(value, 2);
+}
+
+// Partners of these types take unsigned scores from ordered variables.
+constexpr bool is_unordered(int32_t type) {
+  return type == kMismatch || type == kCircular || type == kCircularDoubleZero;
+}
+
+// Types whose zeros are absences: two zeros agree, a zero and a positive
+// value cannot be compared.
+constexpr bool is_double_zero(int32_t type) {
+  return type == kRankedTiesDoubleZero || type == kRankedDoubleZero ||
+         type == kIntervalDoubleZero || type == kCircularDoubleZero;
+}
+
+// The tie correction (T - 1)/2 of one object, T converted to real.
+inline double tie_half(int32_t tie) {
+  return (static_cast<double>(tie) - 1.0) / 2.0;
+}
+
+// The shorter way round the circle, over half the period: 2c/P when the
+// way back c = P - d is not longer than d, else 2d/P. The distance d and
+// the way back c are stored reals, each rounded to float.
+inline float circular_score(float xi, float xj, float period) {
+  const float d = f32(std::fabs(static_cast<double>(xi) - static_cast<double>(xj)));
+  const float c = f32(static_cast<double>(period) - d);
+  const float shorter = c <= d ? c : d;
+  return f32(2.0 * shorter / static_cast<double>(period));
+}
+
+// A mean over `count` scores: the count is converted to real (float)
+// before the division.
+inline float mean_of(float sum, int32_t count) {
+  return f32(static_cast<double>(sum) / static_cast<double>(static_cast<float>(count)));
+}
+
+// The tie-corrected rank difference, T_I's correction subtracted first.
+inline float tied_rank_score(float xi, float xj, int32_t ti, int32_t tj, float range) {
+  const double d = std::fabs(static_cast<double>(xi) - static_cast<double>(xj));
+  return f32((d - tie_half(ti) - tie_half(tj)) / static_cast<double>(range));
+}
+
+inline float distance_over_range(float xi, float xj, float range) {
+  return f32(std::fabs(static_cast<double>(xi) - static_cast<double>(xj)) /
+             static_cast<double>(range));
+}
+
+// The score of one variable for the objects I < J. With an ordered partner
+// (signed == true) the ordered types give a signed score, positive when the
+// first object has the larger value; the Gower dissimilarities take the
+// unsigned score (signed == false). Missing values are tested by the caller.
+inline float difference_score(int32_t type, float xi, float xj, int32_t ti, int32_t tj, float range,
+                              float period, bool signed_score) {
+  switch (type) {
+    case kMismatch:
+      return xi == xj ? 0.0f : 1.0f;
+    case kRankedTiesDoubleZero:
+    case kRankedDoubleZero:
+    case kIntervalDoubleZero: {
+      float score = kNotComparable;
+      if (xi == 0.0f && xj == 0.0f) score = 0.0f;
+      if (xi > 0.0f && xj > 0.0f) {
+        if (type == kRankedTiesDoubleZero)
+          score = xi == xj ? 0.0f : tied_rank_score(xi, xj, ti, tj, range);
+        else
+          score = distance_over_range(xi, xj, range);
+      }
+      if (signed_score && xj > xi && score != kNotComparable) score = -score;
+      return score;
+    }
+    case kCircularDoubleZero: {
+      float score = kNotComparable;
+      if (xi == 0.0f && xj == 0.0f) score = 0.0f;
+      if (xi > 0.0f && xj > 0.0f) score = circular_score(xi, xj, period);
+      return score;
+    }
+    case kRankedTies: {
+      if (xi == xj) return 0.0f;
+      const float score = tied_rank_score(xi, xj, ti, tj, range);
+      return signed_score && xj > xi ? -score : score;
+    }
+    case kCircular:
+      return circular_score(xi, xj, period);
+    case kRanked:
+    case kInterval:
+      if (!signed_score) return distance_over_range(xi, xj, range);
+      return f32((static_cast<double>(xi) - static_cast<double>(xj)) / static_cast<double>(range));
+    default:
+      return 0.0f;  // unreachable: other codes are rejected on reading
+  }
+}
+
+// Adds one pair of scores to the six chains. Rounding points: s_K and s_L
+// and every sum are floats; each square is rpow(x, 2), rounded before its
+// add; the difference s_K - s_L is rounded before it is squared; the product
+// s_K*s_L is not rounded: sum_kl + s_K*s_L is evaluated in double and only
+// the sum is rounded.
+inline void add_scores(CorrelationSums& sums, float sk, float sl) {
+  sums.sum_k = f32(static_cast<double>(sums.sum_k) + sk);
+  sums.sum_l = f32(static_cast<double>(sums.sum_l) + sl);
+  sums.sum_kl =
+      f32(static_cast<double>(sums.sum_kl) + static_cast<double>(sk) * static_cast<double>(sl));
+  sums.sum_kk = f32(static_cast<double>(sums.sum_kk) + square(sk));
+  sums.sum_ll = f32(static_cast<double>(sums.sum_ll) + square(sl));
+  const float difference = f32(static_cast<double>(sk) - static_cast<double>(sl));
+  sums.squared_distance = f32(static_cast<double>(sums.squared_distance) + square(difference));
+}
+
+// The product-moment correlation from the sums. Rounded to float: the
+// numerator, a, the products used_pairs*sum_kk and used_pairs*sum_ll, and
+// the squares sum_k^2 and sum_l^2; carried in double: b, a*b, its square
+// root and the quotient; r is rounded when stored.
+inline float correlation(const CorrelationSums& sums, float used_pairs) {
+  const double used = used_pairs;
+  const float numerator = f32(used * sums.sum_kl - static_cast<double>(sums.sum_k) * sums.sum_l);
+  const float used_kk = f32(used * sums.sum_kk);
+  const float used_ll = f32(used * sums.sum_ll);
+  const float a = f32(static_cast<double>(used_kk) - square(sums.sum_k));
+  const double b = static_cast<double>(used_ll) - square(sums.sum_l);
+  return f32(static_cast<double>(numerator) / std::sqrt(static_cast<double>(a) * b));
+}
+
+// The missing_pairs count as its float chain of +1.0 steps holds it: exact
+// up to 2^24, where adding 1.0 no longer changes the sum.
+inline float counted_pairs(int64_t count) {
+  constexpr int64_t kExactLimit = int64_t{1} << 24;
+  return static_cast<float>(count < kExactLimit ? count : kExactLimit);
+}
+
+}  // namespace tova::kernels

@@ -1,0 +1,458 @@
+// The D-correlation chains, a vector of pairs of variables at a time.
+// Part of the vector bodies: included by simd_kernels.inl inside its
+// namespaces, after simd_common.inl.
+
+// The score stored for a pair of objects with a missing value: a
+// signalling NaN, which no arithmetic produces.
+constexpr int32_t kAbsent = 0x7fa5a5a5;
+
+// Pairs of objects per block of scores.
+constexpr int kBlockPairs = 256;
+// Tasks whose chains one loop runs side by side.
+constexpr int kInterleave = TOVA_SIMD_INTERLEAVE;
+
+// A run of pairs of objects of one row: object i with j0 .. j0 + count - 1,
+// at block positions first .. first + count - 1.
+struct Segment {
+  int64_t i;
+  int64_t j0;
+  int32_t count;
+  int32_t first;
+};
+
+// Walks the pairs of objects in their order (i, then j), a block at a time.
+struct PairCursor {
+  int64_t n;
+  int64_t i = 0;
+  int64_t j = 1;
+
+  // Fills up to kBlockPairs pairs; returns their number (0 at the end).
+  int next(Segment* segments, int& segment_count) {
+    int filled = 0;
+    segment_count = 0;
+    while (filled < kBlockPairs && i < n - 1) {
+      const int64_t room = kBlockPairs - filled;
+      const int64_t left = n - j;
+      const int32_t count = static_cast<int32_t>(left < room ? left : room);
+      segments[segment_count++] = Segment{i, j, count, filled};
+      filled += count;
+      j += count;
+      if (j == n) {
+        ++i;
+        j = i + 1;
+      }
+    }
+    return filled;
+  }
+};
+
+// The scores of one block, row by pair of objects, column by variable;
+// stride >= m + kWidth so that a vector of partners never leaves its row.
+// A pair with a missing value holds kAbsent in both.
+struct ScoreBlock {
+  float* signed_score;
+  float* unsigned_score;
+  int64_t stride;
+};
+
+template <int kType>
+void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
+                    int segment_count, const ScoreBlock& block) {
+  const float* column = d.data + v * d.objects;
+  const int32_t* ties = d.tie_count + v * d.objects;
+  const Rule rule{d.range[v], d.period[v]};
+  const vi no_ties = {};
+  for (int s = 0; s < segment_count; ++s) {
+    const Segment& seg = segments[s];
+    const vf xi = splat(column[seg.i]);
+    const vi ti = uses_ties(kType) ? splat(ties[seg.i]) : no_ties;
+    for (int32_t q = 0; q < seg.count; q += kWidth) {
+      const int32_t lanes = seg.count - q < kWidth ? seg.count - q : kWidth;
+      const float* xp = column + seg.j0 + q;
+      const vf xj = lanes == kWidth ? load(xp) : load_first(xp, lanes);
+      vi tj = no_ties;
+      if constexpr (uses_ties(kType)) {
+        const int32_t* tp = ties + seg.j0 + q;
+        tj = lanes == kWidth ? load(tp) : load_first(tp, lanes);
+      }
+      vf signed_score, unsigned_score;
+      scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
+      const vi missing = (xi == kMissingValue) | (xj == kMissingValue);
+      const vf absent = (vf)splat(kAbsent);
+      signed_score = missing ? absent : signed_score;
+      unsigned_score = missing ? absent : unsigned_score;
+      float* signed_out = block.signed_score + (seg.first + q) * block.stride + column_at;
+      float* unsigned_out = block.unsigned_score + (seg.first + q) * block.stride + column_at;
+      for (int32_t lane = 0; lane < lanes; ++lane) {
+        signed_out[lane * block.stride] = signed_score[lane];
+        unsigned_out[lane * block.stride] = unsigned_score[lane];
+      }
+    }
+  }
+}
+
+void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
+                    int segment_count, const ScoreBlock& block) {
+  switch (d.type[v]) {
+    case 1:
+      return score_variable<1>(d, v, column_at, segments, segment_count, block);
+    case 2:
+      return score_variable<2>(d, v, column_at, segments, segment_count, block);
+    case 3:
+    case 33:
+      return score_variable<3>(d, v, column_at, segments, segment_count, block);
+    case 4:
+      return score_variable<4>(d, v, column_at, segments, segment_count, block);
+    case 5:
+    case 7:
+      return score_variable<7>(d, v, column_at, segments, segment_count, block);
+    case 6:
+      return score_variable<6>(d, v, column_at, segments, segment_count, block);
+    case 34:
+      return score_variable<34>(d, v, column_at, segments, segment_count, block);
+    default:
+      return;  // other codes are rejected on reading
+  }
+}
+
+bool type_unordered(int32_t type) {
+  return type == 1 || type == 6 || type == 34;
+}
+bool type_double_zero(int32_t type) {
+  return type == 2 || type == 3 || type == 33 || type == 34;
+}
+
+// The running state of one task (one vector of pairs of variables).
+// sum_kl is kept as two half vectors of doubles that always hold float
+// values: each step adds the unrounded product in double and rounds.
+struct TaskState {
+  vf sum_k, sum_l, sum_kk, sum_ll, squared_distance;
+  vdh sum_kl_low, sum_kl_high;
+  vf mean_k, mean_l;        // the means' chains of the second pass
+  vu count_k, count_l;      // wrap like the 32-bit counts they stand for
+  vf replace_k, replace_l;  // what a marker becomes: the mean, or itself
+};
+
+// What a task needs to read its scores.
+struct TaskView {
+  int64_t k;
+  int64_t l0;
+  vi partner_unordered;  // lanes whose L is unordered: K scores unsigned there
+  bool k_unordered;      // then every L scores unsigned
+  bool double_zero;      // some lane needs the second pass
+  // A packed task has a pair of its own in each lane: K and L are the
+  // columns column_k and column_l, and l_unsigned marks the lanes whose K is
+  // unordered.
+  vi column_k, column_l, l_unsigned;
+};
+
+// The rows a task reads: K's two scores and the partners' scores, as
+// offsets into the block.
+struct TaskRows {
+  const float* k_signed;
+  const float* k_unsigned;
+  const float* partners;
+  vi partner_unordered;
+  vi column_k, column_l, l_unsigned;  // packed tasks
+};
+
+TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
+  return TaskRows{block.signed_score + v.k,
+                  block.unsigned_score + v.k,
+                  (v.k_unordered ? block.unsigned_score : block.signed_score) + v.l0,
+                  v.partner_unordered,
+                  v.column_k,
+                  v.column_l,
+                  v.l_unsigned};
+}
+
+TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
+  return r.partner_unordered ? splat(r.k_unsigned[at]) : splat(r.k_signed[at]);
+}
+
+// The elements `index` of the 2 * kWidth elements of a then b. Packed work
+// runs only with 512-bit vectors, where this is one instruction.
+TOVA_INLINE vf pick(vf a, vf b, vi index) {
+#if TOVA_SIMD_WIDTH == 16
+  return (vf)_mm512_permutex2var_ps((__m512)a, (__m512i)index, (__m512)b);
+#else
+  vf picked = {};
+  for (int q = 0; q < kWidth; ++q) {
+    const int i = index[q] & (2 * kWidth - 1);
+    picked[q] = i < kWidth ? a[i] : b[i - kWidth];
+  }
+  return picked;
+#endif
+}
+
+// The scores of K and L for the pair of objects at row offset `at`. A
+// packed task picks its lanes' columns out of the first 2 * kWidth of the
+// row (the work order has at most that many variables then).
+template <bool kPacked>
+TOVA_INLINE void task_scores(const TaskRows& r, const ScoreBlock& block, int64_t at, vf& sk,
+                             vf& sl) {
+  if constexpr (kPacked) {
+    const float* signed_row = block.signed_score + at;
+    const float* unsigned_row = block.unsigned_score + at;
+    const vf s0 = load(signed_row), s1 = load(signed_row + kWidth);
+    const vf u0 = load(unsigned_row), u1 = load(unsigned_row + kWidth);
+    sk = r.partner_unordered ? pick(u0, u1, r.column_k) : pick(s0, s1, r.column_k);
+    sl = r.l_unsigned ? pick(u0, u1, r.column_l) : pick(s0, s1, r.column_l);
+  } else {
+    sk = k_score(r, at);
+    sl = load(r.partners + at);
+  }
+}
+
+TOVA_INLINE vi present(vf sk, vf sl) {
+  return ((vi)sk != kAbsent) & ((vi)sl != kAbsent);
+}
+
+// The means' pass over one block for kTasks tasks at once (independent
+// chains interleaved to hide the latency of each).
+template <int kTasks, bool kPacked>
+void accumulate_means(TaskState* const* states, const TaskView* const* views,
+                      const ScoreBlock& block, int pairs) {
+  const vf marker = splat(kMarker);
+  TaskRows rows[kTasks];
+  vf mean_k[kTasks], mean_l[kTasks];
+  vu count_k[kTasks], count_l[kTasks];
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    rows[t] = rows_of(*views[t], block);
+    mean_k[t] = states[t]->mean_k;
+    mean_l[t] = states[t]->mean_l;
+    count_k[t] = states[t]->count_k;
+    count_l[t] = states[t]->count_l;
+  }
+  for (int p = 0; p < pairs; ++p) {
+    const int64_t at = p * block.stride;
+#pragma GCC unroll 4
+    for (int t = 0; t < kTasks; ++t) {
+      vf sk, sl;
+      task_scores<kPacked>(rows[t], block, at, sk, sl);
+      const vi valid = present(sk, sl);
+      const vi use_k = valid & (sk != marker);
+      const vi use_l = valid & (sl != marker);
+      mean_k[t] += masked(sk, use_k);
+      mean_l[t] += masked(sl, use_l);
+      count_k[t] -= (vu)use_k;
+      count_l[t] -= (vu)use_l;
+    }
+  }
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    states[t]->mean_k = mean_k[t];
+    states[t]->mean_l = mean_l[t];
+    states[t]->count_k = count_k[t];
+    states[t]->count_l = count_l[t];
+  }
+}
+
+// The sums' pass over one block for kTasks tasks at once. Skipped pairs add
+// +0.0, which leaves every chain as it is: a sum that starts at +0.0 is
+// never -0.0.
+template <int kTasks, bool kReplace, bool kPacked>
+void accumulate_sums(TaskState* const* states, const TaskView* const* views,
+                     const ScoreBlock& block, int pairs) {
+  const vf marker = splat(kMarker);
+  TaskRows rows[kTasks];
+  vf sum_k[kTasks], sum_l[kTasks], sum_kk[kTasks], sum_ll[kTasks], squared[kTasks];
+  vdh kl_low[kTasks], kl_high[kTasks];
+  vf replace_k[kTasks], replace_l[kTasks];
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    const TaskState& s = *states[t];
+    rows[t] = rows_of(*views[t], block);
+    sum_k[t] = s.sum_k;
+    sum_l[t] = s.sum_l;
+    sum_kk[t] = s.sum_kk;
+    sum_ll[t] = s.sum_ll;
+    squared[t] = s.squared_distance;
+    kl_low[t] = s.sum_kl_low;
+    kl_high[t] = s.sum_kl_high;
+    replace_k[t] = s.replace_k;
+    replace_l[t] = s.replace_l;
+  }
+  for (int p = 0; p < pairs; ++p) {
+    const int64_t at = p * block.stride;
+#pragma GCC unroll 4
+    for (int t = 0; t < kTasks; ++t) {
+      vf sk, sl;
+      task_scores<kPacked>(rows[t], block, at, sk, sl);
+      const vi valid = present(sk, sl);
+      if constexpr (kReplace) {
+        sk = sk == marker ? replace_k[t] : sk;
+        sl = sl == marker ? replace_l[t] : sl;
+      }
+      sk = masked(sk, valid);
+      sl = masked(sl, valid);
+      sum_k[t] += sk;
+      sum_l[t] += sl;
+      sum_kk[t] += sk * sk;
+      sum_ll[t] += sl * sl;
+      const vf difference = sk - sl;
+      squared[t] += difference * difference;
+      kl_low[t] = round_to_float(kl_low[t] + low_half(sk) * low_half(sl));
+      kl_high[t] = round_to_float(kl_high[t] + high_half(sk) * high_half(sl));
+    }
+  }
+#pragma GCC unroll 4
+  for (int t = 0; t < kTasks; ++t) {
+    TaskState& s = *states[t];
+    s.sum_k = sum_k[t];
+    s.sum_l = sum_l[t];
+    s.sum_kk = sum_kk[t];
+    s.sum_ll = sum_ll[t];
+    s.squared_distance = squared[t];
+    s.sum_kl_low = kl_low[t];
+    s.sum_kl_high = kl_high[t];
+  }
+}
+
+template <int kTasks, bool kMeans, bool kPacked>
+void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
+  bool double_zero = false;
+  for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
+  if constexpr (kMeans)
+    accumulate_means<kTasks, kPacked>(s, v, block, pairs);
+  else if (double_zero)
+    accumulate_sums<kTasks, true, kPacked>(s, v, block, pairs);
+  else
+    accumulate_sums<kTasks, false, kPacked>(s, v, block, pairs);
+}
+
+// Runs the tasks listed in `order` kInterleave at a time, the rest one by
+// one.
+template <bool kMeans, bool kPacked>
+void run_block(TaskState* states, const TaskView* views, const int32_t* order, int count,
+               const ScoreBlock& block, int pairs) {
+  int t = 0;
+  for (; t + kInterleave <= count; t += kInterleave) {
+    TaskState* s[kInterleave];
+    const TaskView* v[kInterleave];
+    for (int i = 0; i < kInterleave; ++i) {
+      s[i] = &states[order[t + i]];
+      v[i] = &views[order[t + i]];
+    }
+    run_group<kInterleave, kMeans, kPacked>(s, v, block, pairs);
+  }
+  for (; t < count; ++t) {
+    TaskState* const s[1] = {&states[order[t]]};
+    const TaskView* const v[1] = {&views[order[t]]};
+    run_group<1, kMeans, kPacked>(s, v, block, pairs);
+  }
+}
+
+// One pass over every pair of objects: score the block, then feed it to the
+// tasks.
+template <bool kMeans>
+void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed, TaskState* states,
+          const TaskView* views, const int32_t* order, int count, const ScoreBlock& block,
+          Segment* segments, bool packed) {
+  PairCursor cursor{d.objects};
+  int segment_count = 0;
+  for (;;) {
+    const int pairs = cursor.next(segments, segment_count);
+    if (pairs == 0) break;
+    for (int64_t c = 0; c < d.variables; ++c) {
+      if (needed[c]) score_variable(d, variable_at[c], c, segments, segment_count, block);
+    }
+    if (packed)
+      run_block<kMeans, true>(states, views, order, count, block, pairs);
+    else
+      run_block<kMeans, false>(states, views, order, count, block, pairs);
+  }
+}
+
+void d_correlation(const CorrelationWork& work) {
+  const PreparedData& d = *work.prepared;
+  const int64_t m = d.variables;
+  const int count = work.task_count;
+  if (count == 0) return;
+  auto type_at = [&](int64_t column) { return d.type[work.variable_at[column]]; };
+
+  TaskState* states = new TaskState[static_cast<size_t>(count)]();
+  TaskView* views = new TaskView[static_cast<size_t>(count)]();
+  int32_t* order = new int32_t[static_cast<size_t>(count)];
+  bool* needed = new bool[static_cast<size_t>(m)]();
+  // Room for a vector of partners past the last column, and for the two
+  // vectors a packed task reads.
+  const int64_t stride = m + kWidth > 2 * kWidth ? m + kWidth : 2 * kWidth;
+  const bool packed = work.pair_k != nullptr;
+  const size_t block_size = static_cast<size_t>(kBlockPairs * stride);
+  float* signed_scores = new float[block_size]();
+  float* unsigned_scores = new float[block_size]();
+  Segment* segments = new Segment[kBlockPairs];
+  const ScoreBlock block{signed_scores, unsigned_scores, stride};
+
+  // The columns of K and L of each lane.
+  auto lane_k = [&](const CorrelationTask& task, int lane) -> int64_t {
+    return packed ? work.pair_k[task.l0 + lane] : task.k;
+  };
+  auto lane_l = [&](const CorrelationTask& task, int lane) -> int64_t {
+    return packed ? work.pair_l[task.l0 + lane] : task.l0 + lane;
+  };
+  int means_count = 0;
+  for (int t = 0; t < count; ++t) {
+    const CorrelationTask& task = work.tasks[t];
+    TaskView& v = views[t];
+    states[t].replace_k = splat(kMarker);
+    states[t].replace_l = splat(kMarker);
+    v.k = task.k;
+    v.l0 = task.l0;
+    v.k_unordered = type_unordered(type_at(task.k));
+    v.double_zero = false;
+    for (int lane = 0; lane < task.lanes; ++lane) {
+      const int64_t k = lane_k(task, lane), l = lane_l(task, lane);
+      v.partner_unordered[lane] = type_unordered(type_at(l)) ? -1 : 0;
+      v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
+      v.column_k[lane] = static_cast<int32_t>(k);
+      v.column_l[lane] = static_cast<int32_t>(l);
+      v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
+      needed[k] = true;
+      needed[l] = true;
+    }
+    if (v.double_zero) order[means_count++] = t;
+  }
+  if (means_count > 0) {
+    pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments,
+               packed);
+    for (int i = 0; i < means_count; ++i) {
+      TaskState& s = states[order[i]];
+      const CorrelationTask& task = work.tasks[order[i]];
+      for (int lane = 0; lane < task.lanes; ++lane) {
+        if (!type_double_zero(type_at(lane_k(task, lane))) &&
+            !type_double_zero(type_at(lane_l(task, lane))))
+          continue;
+        // Counts converted to real (float) before the division.
+        const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
+        const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
+        s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
+        s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+      }
+    }
+  }
+  for (int t = 0; t < count; ++t) order[t] = t;
+  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments, packed);
+
+  for (int t = 0; t < count; ++t) {
+    const TaskState& s = states[t];
+    for (int lane = 0; lane < work.tasks[t].lanes; ++lane) {
+      CorrelationSums& out = work.sums[static_cast<int64_t>(t) * kWidth + lane];
+      out.sum_k = s.sum_k[lane];
+      out.sum_l = s.sum_l[lane];
+      out.sum_kl = join(s.sum_kl_low, s.sum_kl_high)[lane];
+      out.sum_kk = s.sum_kk[lane];
+      out.sum_ll = s.sum_ll[lane];
+      out.squared_distance = s.squared_distance[lane];
+    }
+  }
+  delete[] segments;
+  delete[] unsigned_scores;
+  delete[] signed_scores;
+  delete[] needed;
+  delete[] order;
+  delete[] views;
+  delete[] states;
+}
