@@ -52,20 +52,33 @@ trap cleanup EXIT
 
 # Every Wine and X command goes through this wrapper: the account, the
 # prefix and the display.
-{
-  echo '#!/bin/sh'
-  echo "export HOME='$scratch/home' WINEPREFIX='$scratch/home/prefix' WINEDEBUG=-all"
-  echo 'export WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64'
-  echo "[ -f '$scratch/display' ] && export DISPLAY=\":\$(cat '$scratch/display')\""
-  if [ "$(id -u)" -eq 0 ]; then
-    echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups "$@"'
-  else
-    echo 'exec "$@"'
-  fi
-} > "$scratch/runner"
-chmod 755 "$scratch/runner"
+write_runner() {  # write_runner <account: ordinary|self>
+  {
+    echo '#!/bin/sh'
+    echo "export HOME='$scratch/home' WINEPREFIX='$scratch/home/prefix' WINEDEBUG=-all"
+    echo 'export WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64'
+    echo "[ -f '$scratch/display' ] && export DISPLAY=\":\$(cat '$scratch/display')\""
+    if [ "$1" = ordinary ]; then
+      echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups "$@"'
+    else
+      echo 'exec "$@"'
+    fi
+  } > "$scratch/runner"
+  chmod 755 "$scratch/runner"
+}
 mkdir -p "$scratch/home" "$scratch/work"
-[ "$(id -u)" -eq 0 ] && chown 65534:65534 "$scratch/home" "$scratch/work"
+if [ "$(id -u)" -eq 0 ]; then
+  write_runner ordinary
+  chown 65534:65534 "$scratch/home" "$scratch/work"
+  # The ordinary account must reach the build and the sources.
+  if ! "$scratch/runner" test -r "$root/build/mingw/CMakeCache.txt"; then
+    echo "note: $root is closed to uid 65534; Wine runs as root (the read-only file test skips)"
+    write_runner self
+    chown root:root "$scratch/home" "$scratch/work"
+  fi
+else
+  write_runner self
+fi
 
 say "starting Xvfb and Wine"
 touch "$scratch/display.fd" && chmod 666 "$scratch/display.fd"
