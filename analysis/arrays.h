@@ -66,6 +66,7 @@ class Matrix {
   }
   int64_t rows() const { return rows_; }
   int64_t columns() const { return columns_; }
+  T* data() const { return data_; }
 
  private:
   T* data_ = nullptr;

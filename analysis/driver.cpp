@@ -12,6 +12,7 @@
 #include "analysis/data_set.h"
 #include "analysis/eigen.h"
 #include "analysis/gower.h"
+#include "analysis/kernels/kernels.h"
 #include "analysis/listings.h"
 #include "analysis/precision.h"
 #include "analysis/ranks.h"
@@ -30,6 +31,22 @@ using textio::ReadStatement;
 using textio::WriteStatement;
 
 constexpr size_t kNameLength = 100;
+
+// The prepared data as the fast kernels read it. They give the same bits as
+// association_matrices and gower_dissimilarities, the literal loops the
+// tests hold them to.
+kernels::PreparedData prepared_view(const DataSet& d, float pair_count) {
+  kernels::PreparedData p;
+  p.objects = d.object_count > 0 ? d.object_count : 0;
+  p.variables = d.variable_count > 0 ? d.variable_count : 0;
+  p.data = d.data_matrix.data();
+  p.type = d.variable_type.data();
+  p.range = d.variable_range.data();
+  p.tie_count = d.tie_count.data();
+  p.period = d.period.data();
+  p.pair_count = pair_count;
+  return p;
+}
 
 template <size_t N>
 void allocate_group(const std::array<ArrayDescriptor*, N>& group) {
@@ -107,8 +124,12 @@ void run_analysis() {
     textio::fatal_data_error(*unrankable);
   }
   rank_variables(data);
-  association_matrices(data, pair_count, correlations, distances, Vector<float>(first_differences),
-                       Vector<float>(second_differences));
+  // The work arrays of group 1 are the literal loops' storage; the kernel
+  // keeps its per-thread blocks of its own.
+  if (variable_count > 1) {
+    kernels::d_correlation_fast(prepared_view(data, pair_count), correlations.data(),
+                                distances.data(), 0);
+  }
   list_matrices(variable_count, correlations, distances);
   deallocate_group(group1);
 
@@ -137,7 +158,9 @@ void run_analysis() {
     allocate_group(std::array<ArrayDescriptor*, 3>{&semimatrix, &missing_count, &mean_flag});
     GowerArrays gower{Vector<float>(semimatrix), Vector<int32_t>(missing_count),
                       Vector<int32_t>(mean_flag)};
-    gower_dissimilarities(data, triangle_size, gower);
+    if (triangle_size > 0) {
+      kernels::gower_fast(prepared_view(data, pair_count), gower.semimatrix.data(), 0);
+    }
     write_matrix_dis(title, object_count, triangle_size, gower.semimatrix);
   }
   textio::stop(" ");

@@ -19,6 +19,9 @@ std::optional<std::string> find_unrankable_value(const DataSet& data);
 // Steps 1 to 4 over the whole data matrix: starting values, value ranges,
 // ranks and rank ranges, type 33. Rewrites data_matrix, variable_type,
 // variable_range, variable_min and tie_count in place.
-void rank_variables(DataSet& data);
+// kSorted finds the tie groups by sorting; kGroupSearch is the literal
+// search, one pass per group, kept as the reference the tests compare with.
+enum class RankSearch { kSorted, kGroupSearch };
+void rank_variables(DataSet& data, RankSearch search = RankSearch::kSorted);
 
 }  // namespace tova

@@ -1,6 +1,7 @@
 // tova on the console streams: the analysis program with the run-time's
 // default console hooks.
 #include <cfenv>
+#include <csignal>
 
 #include "analysis/driver.h"
 
@@ -10,5 +11,9 @@ int main() {
   std::fesetround(FE_TONEAREST);
   std::fenv_t environment;
   std::feholdexcept(&environment);
+#ifdef SIGPIPE
+  // A closed output pipe is a failed write, reported like any other.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   tova::run_analysis();
 }

@@ -103,7 +103,9 @@ double convert_real(std::string_view token) {
       }
     }
   }
-  if (!any_digit && i < token.size()) throw IoFailure{kIllegalNumericCharacter};
+  // A real needs a digit before its exponent: a lone point or sign, or an
+  // exponent alone, is not a number.
+  if (!any_digit) throw IoFailure{kIllegalNumericCharacter};
   if (i < token.size()) {
     char c = token[i];
     if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
@@ -243,8 +245,10 @@ ListInput::Token ListInput::next_token(bool for_character) {
   return kind;
 }
 
-// After a token: a comma ends it; blanks and one comma after them form one
-// separator; the end of the record is remembered.
+// After a token: a comma ends it; blanks and one comma after them on the same
+// line form one separator. Only a token that runs into the end of its record
+// is remembered as ended by it; one ended by a blank is not, even when
+// nothing but blanks follows on its line.
 void ListInput::finish_separator() {
   std::string_view rest = record_.rest();
   if (rest.empty()) {
@@ -260,7 +264,6 @@ void ListInput::finish_separator() {
   while (n < rest.size() && is_blank(rest[n])) ++n;
   if (n < rest.size() && rest[n] == ',') ++n;
   record_.set_position(record_.position() + n);
-  if (n == rest.size()) ended_by_record_end_ = true;
 }
 
 // Returns the token for one item, or nullptr for a null value or after '/'.

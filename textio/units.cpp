@@ -117,6 +117,11 @@ int32_t tab_size_from_environment() {
   int64_t number = 0;
   size_t i = 0;
   while (i < value->size() && (*value)[i] == ' ') ++i;
+  bool negative = false;
+  if (i < value->size() && ((*value)[i] == '+' || (*value)[i] == '-')) {
+    negative = (*value)[i] == '-';
+    ++i;
+  }
   bool any = false;
   for (; i < value->size() && (*value)[i] >= '0' && (*value)[i] <= '9'; ++i) {
     number = std::min<int64_t>(number * 10 + ((*value)[i] - '0'), 1 << 20);
@@ -124,7 +129,7 @@ int32_t tab_size_from_environment() {
   }
   // Tab expansion needs a positive distance; an absurd one would only make
   // lines of megabytes.
-  if (!any || number <= 0) return 8;
+  if (!any || negative || number <= 0) return 8;
   return static_cast<int32_t>(std::min<int64_t>(number, 4096));
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "support/data_builder.h"
@@ -128,6 +129,54 @@ TEST(FindUnrankableValue, ExactlyOnePointZeroE31StillRanks) {
   EXPECT_FALSE(find_unrankable_value(b.data()).has_value());
   rank_variables(b.data());
   EXPECT_THAT(b.column(1), ElementsAre(3.0f, 2.0f, 1.0f));
+}
+
+}  // namespace
+}  // namespace tova
+
+namespace tova {
+namespace {
+
+// The sorted ranking must leave every bit as the literal group search does:
+// ranks, tie counts, ranges, over columns with ties, zeros and missing values.
+TEST(RankVariables, SortedRankingMatchesTheGroupSearch) {
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  for (int trial = 0; trial < 200; ++trial) {
+    const int32_t n = 1 + static_cast<int32_t>(next() % 60);
+    std::vector<int32_t> types;
+    std::vector<std::vector<float>> columns;
+    for (const int32_t type : {kRankedTiesDoubleZero, kRankedDoubleZero, kRankedTies, kRanked,
+                               kInterval, kIntervalDoubleZero}) {
+      types.push_back(type);
+      std::vector<float> column;
+      const uint32_t distinct = 1 + next() % 12;
+      for (int32_t i = 0; i < n; ++i) {
+        const uint32_t r = next() % 100;
+        column.push_back(r < 8    ? -1.0f
+                         : r < 25 ? 0.0f
+                                  : static_cast<float>(next() % distinct) * 0.7f);
+      }
+      columns.push_back(column);
+    }
+    test_support::DataBuilder sorted(types, columns);
+    test_support::DataBuilder searched(types, columns);
+    rank_variables(sorted.data(), RankSearch::kSorted);
+    rank_variables(searched.data(), RankSearch::kGroupSearch);
+    for (int32_t j = 1; j <= static_cast<int32_t>(types.size()); ++j) {
+      const std::vector<float> a = sorted.column(j);
+      const std::vector<float> b = searched.column(j);
+      ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(float)), 0) << trial << " " << j;
+      ASSERT_EQ(sorted.ties(j), searched.ties(j)) << trial << " " << j;
+      const float ra = sorted.data().variable_range(j);
+      const float rb = searched.data().variable_range(j);
+      ASSERT_EQ(std::memcmp(&ra, &rb, sizeof ra), 0) << trial << " " << j;
+      ASSERT_EQ(sorted.data().variable_type(j), searched.data().variable_type(j));
+    }
+  }
 }
 
 }  // namespace

@@ -84,6 +84,19 @@ TEST(ListInput, NullValuesAndSlashLeaveItemsUnchanged) {
   EXPECT_EQ(read_integers({"5", ",,3"}, 2), (V{5, -7}));
 }
 
+TEST(ListInput, CommaAfterBlanksAtLineEndIsPartOfTheSeparator) {
+  using V = std::vector<int32_t>;
+  // The comma of "5 ," already closed the value: the next line's comma is a null.
+  EXPECT_EQ(read_integers({"5 ,", ",3"}, 3), (V{5, -7, 3}));
+  EXPECT_EQ(read_integers({"5,", ",3"}, 3), (V{5, -7, 3}));
+  // A value ended by a blank did not end at the end of its record.
+  EXPECT_EQ(read_integers({"5 ", ",3"}, 3), (V{5, -7, 3}));
+  EXPECT_EQ(read_integers({"5   ", "3"}, 2), (V{5, 3}));
+  // Only a value that runs into the end of its record is closed by the comma.
+  EXPECT_EQ(read_integers({"5", ",3"}, 2), (V{5, 3}));
+  EXPECT_EQ(read_integers({"4 5", ",3"}, 3), (V{4, 5, 3}));
+}
+
 TEST(ListInput, RepeatCounts) {
   using V = std::vector<int32_t>;
   EXPECT_EQ(read_integers({"3*4 1"}, 4), (V{4, 4, 4, 1}));
@@ -149,7 +162,8 @@ TEST(Conversion, RealsFollowTheDecimalRule) {
   // The float of the text is the float of the double the rule gives.
   EXPECT_EQ(static_cast<float>(convert_real("0.1")), 0.1f);
   EXPECT_EQ(static_cast<float>(convert_real("360")), 360.0f);
-  for (const char* bad : {"1.2.3", "1E", "1.5+", "abc", "1x", "E5", "1E2.5", "1,5"}) {
+  for (const char* bad :
+       {"1.2.3", "1E", "1.5+", "abc", "1x", "E5", "1E2.5", "1,5", ".", "-", "+", "-.", ".e5"}) {
     EXPECT_EQ(failure_code([bad] { convert_real(bad); }), kIllegalNumericCharacter) << bad;
   }
 }

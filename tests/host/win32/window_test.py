@@ -1,0 +1,456 @@
+#!/usr/bin/env python3
+"""Drives the Windows programs in their window under Wine and Xvfb, as a user
+would with the keyboard, and compares what they leave with the native runs.
+
+Runs from tools/ci-wine.sh, which provides DISPLAY, WINEPREFIX and the
+account. Every wait polls with a deadline; nothing waits forever.
+
+Checks, for the probe program and (once it is built) tova itself:
+- a whole run: the file name and the second answer typed, the result files
+  byte for byte equal to the native program's, File > Save As... saving the
+  window, the saved file equal to the native run's console records (one line
+  per record, as strace shows the writes) with the typed answers where the
+  window shows them, closing without a prompt after the save, status 0;
+- closing while a read waits: "Save the Input/Output window?", Cancel keeps
+  the program, No ends it with status 0;
+- a fatal run-time error (an all-blank file name): status -1 (255).
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+WINE = shutil.which("wine") or "wine"
+
+
+# Where the Input/Output window's client area starts inside the frame's X
+# window (Wine draws the caption and the menu bar), and its cell size.
+IO_CLIENT_X, IO_CLIENT_Y = 24, 80
+CELL_WIDTH, CELL_HEIGHT = 8, 16
+
+
+class Failure(Exception):
+    pass
+
+
+def run(args, **kwargs):
+    return subprocess.run(args, check=False, capture_output=True, text=True, timeout=60, **kwargs)
+
+
+def wait_for(what, condition, timeout, interval=0.25):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(interval)
+    raise Failure(f"timed out after {timeout} s waiting for {what}")
+
+
+def windows_named(pattern):
+    result = run(["xdotool", "search", "--name", pattern])
+    return [line for line in result.stdout.split() if line.strip()]
+
+
+def key(*keys, window=None):
+    args = ["xdotool", "key", "--delay", "60"]
+    if window:
+        run(["xdotool", "windowfocus", "--sync", window])
+    run(args + list(keys))
+
+
+def type_text(text):
+    if text:
+        run(["xdotool", "type", "--delay", "60", text])
+
+
+# --- the native run -----------------------------------------------------------
+
+def native_transcript(program, workdir, answers):
+    """Runs the native program with the answers fed one by one; returns the
+    window's expected lines: one per console write, the typed answers after
+    the record the program wrote before each read."""
+    trace = os.path.join(workdir, "trace.log")
+    with subprocess.Popen(
+        ["strace", "-f", "-qq", "-e", "trace=read,write", "-e", "signal=none", "-xx",
+         "-s", "100000", "-o", trace, program],
+        cwd=workdir, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL) as process:
+        try:
+            for answer in answers:
+                # One line per read: the program asks for it before the next.
+                time.sleep(1.5)
+                process.stdin.write((answer + "\n").encode())
+                process.stdin.flush()
+            process.stdin.close()
+        except BrokenPipeError:
+            raise Failure(f"native {program} ended before it had all its answers")
+        try:
+            status = process.wait(timeout=120)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            raise Failure(f"native {program} did not end")
+    lines = []
+    answered_at = []
+    typed = iter(answers)
+    call = re.compile(r'^\d+\s+(read|write)\((\d+), "((?:\\x[0-9a-f]{2})*)".*\)\s*=\s*(-?\d+)')
+    for text in open(trace, encoding="latin-1"):
+        match = call.match(text)
+        if not match:
+            continue
+        kind, fd, hexbytes, result = match.groups()
+        data = bytes(int(h, 16) for h in re.findall(r"\\x([0-9a-f]{2})", hexbytes))
+        if kind == "write" and fd in ("1", "2"):
+            if data.endswith(b"\n"):
+                data = data[:-1]
+            if data.endswith(b"\r"):
+                data = data[:-1]
+            lines.append(data)
+        elif kind == "read" and fd == "0" and int(result) > 0:
+            answered_at.append(len(lines))
+            lines.append(next(typed).encode())
+    return status, lines, answered_at
+
+
+# --- the window ---------------------------------------------------------------
+
+class WindowRun:
+    def __init__(self, exe, workdir):
+        self.title = os.path.basename(exe)
+        self.workdir = workdir
+        self.log = open(os.path.join(workdir, "wine.log"), "w")
+        self.process = subprocess.Popen([WINE, exe], cwd=workdir, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.frame = wait_for(f"the frame window {self.title}",
+                              lambda: (windows_named("^" + re.escape(self.title) + "$") or [None])[0],
+                              60)
+        # The first prompt follows the frame at once; give it time to show.
+        time.sleep(2.5)
+
+    def answer(self, text, settle=2.0):
+        run(["xdotool", "windowfocus", "--sync", self.frame])
+        type_text(text)
+        key("Return")
+        time.sleep(settle)
+
+    def double_click_cell(self, row, column):
+        """Double-clicks the cell (row, column) of the Input/Output window's
+        view, from where that window stands in the frame (15, 15 in the MDI
+        client) and the system fixed font's 8 x 16 cells."""
+        x = IO_CLIENT_X + column * CELL_WIDTH + CELL_WIDTH // 2
+        y = IO_CLIENT_Y + row * CELL_HEIGHT + CELL_HEIGHT // 2
+        run(["xdotool", "mousemove", "--window", self.frame, str(x), str(y)])
+        time.sleep(0.3)
+        run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"])
+        time.sleep(0.5)
+
+    def save_as(self, name):
+        key("alt+f", window=self.frame)
+        time.sleep(0.5)
+        key("Down", "Return")
+        dialog = wait_for("the Save As dialog", lambda: (windows_named("^Save As$") or [None])[0], 30)
+        run(["xdotool", "windowfocus", "--sync", dialog])
+        time.sleep(0.5)
+        # The dialog opens in the folder used last, so the name goes in whole
+        # (Wine's drive Z: is the root of the file system).
+        type_text("Z:" + os.path.join(self.workdir, name).replace("/", "\\"))
+        key("Return")
+        time.sleep(1)
+        if windows_named("^Save As$"):
+            run(["import", "-window", "root", os.path.join(self.workdir, "save-as.png")])
+        wait_for("the Save As dialog to close", lambda: not windows_named("^Save As$"), 30)
+
+    def close(self):
+        key("alt+F4", window=self.frame)
+
+    def prompt(self, timeout=15):
+        return (windows_named("^TOVA$") or [None])[0] if timeout == 0 else \
+            wait_for("the exit prompt", lambda: (windows_named("^TOVA$") or [None])[0], timeout)
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def status(self, timeout=30):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            raise Failure(f"{self.title} did not end after closing")
+
+    def kill(self):
+        if self.alive():
+            self.process.kill()
+            self.process.wait(timeout=30)
+
+
+def stable_file(path, seconds=1.5):
+    """True once the file exists and has kept its size for `seconds`."""
+    if not os.path.exists(path):
+        return False
+    size = os.path.getsize(path)
+    time.sleep(seconds)
+    return os.path.getsize(path) == size and size > 0
+
+
+def read_lines(path):
+    data = open(path, "rb").read()
+    if not data.endswith(b"\r\n") and data:
+        raise Failure(f"{path} does not end in CR LF")
+    return data.split(b"\r\n")[:-1]
+
+
+def show_difference(expected, got):
+    for i, (e, g) in enumerate(zip(expected, got)):
+        if e != g:
+            return f"line {i + 1}: expected {e!r}, got {g!r}"
+    return f"expected {len(expected)} lines, got {len(got)}"
+
+
+def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=None,
+              copy_word=None):
+    """`answers` are (text, seconds to wait after it); `ahead` maps an
+    answer's index to a line typed right after it, while the program
+    computes; `copy_word` is (row, column, word): after the run, that word of
+    the view's top line is double-clicked, copied and pasted as a new line."""
+    name = os.path.basename(exe)
+    native_dir = os.path.join(work, name + ".native")
+    wine_dir = os.path.join(work, name + ".wine")
+    for d in (native_dir, wine_dir):
+        os.makedirs(d, exist_ok=True)
+        shutil.copy(data, d)
+    status, expected, answered_at = native_transcript(native, native_dir,
+                                                      [text for text, _ in answers])
+    if status != 0:
+        raise Failure(f"native run ended with status {status}")
+    # A line typed ahead shows right after the answer before it; no read takes it.
+    for index in sorted((ahead or {}).keys(), reverse=True):
+        expected.insert(answered_at[index] + 1, ahead[index].encode())
+
+    window = WindowRun(exe, wine_dir)
+    try:
+        # The accelerators take Ctrl+C, X and Z although their items are
+        # grayed: nothing is typed and nothing happens.
+        key("ctrl+c", "ctrl+x", "ctrl+z", window=window.frame)
+        for index, (text, settle) in enumerate(answers):
+            if ahead and index in ahead:
+                window.answer(text, 0.3)
+                window.answer(ahead[index], settle)
+            else:
+                window.answer(text, settle)
+        for result in results:
+            wait_for(f"{result} written", lambda: stable_file(os.path.join(wine_dir, result)), 300)
+        time.sleep(2)
+        if copy_word:
+            row, column, word = copy_word
+            run(["xdotool", "windowfocus", "--sync", window.frame])
+            key("Home")
+            window.double_click_cell(row, column)
+            key("ctrl+c")
+            time.sleep(0.3)
+            key("ctrl+v")
+            key("Return")
+            time.sleep(0.5)
+            expected.append(word.encode())
+        if screenshot:
+            # Tile (Shift+F4): the Input/Output window fills the frame.
+            key("shift+F4", window=window.frame)
+            time.sleep(1)
+        window.save_as("saved")
+        saved = os.path.join(wine_dir, "saved.txt")
+        wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
+        if screenshot:
+            geometry = run(["xdotool", "getwindowgeometry", "--shell", window.frame]).stdout
+            values = dict(line.split("=") for line in geometry.split() if "=" in line)
+            run(["import", "-window", "root", "-crop",
+                 f"{values['WIDTH']}x{values['HEIGHT']}+{values['X']}+{values['Y']}",
+                 "+repage", screenshot])
+        for result in results:
+            ours = open(os.path.join(wine_dir, result), "rb").read()
+            theirs = open(os.path.join(native_dir, result), "rb").read()
+            if ours != theirs:
+                raise Failure(f"{result} differs from the native run's")
+        got = read_lines(saved)
+        if got != expected:
+            raise Failure("saved window text differs from the native transcript: " +
+                          show_difference(expected, got))
+        window.close()
+        code = window.status()
+        if windows_named("^TOVA$"):
+            raise Failure("the exit prompt was shown after saving")
+        if code != 0:
+            raise Failure(f"{name} ended with status {code}, not 0")
+    finally:
+        window.kill()
+    return len(expected)
+
+
+def close_while_reading(exe, data, work):
+    wine_dir = os.path.join(work, os.path.basename(exe) + ".close")
+    os.makedirs(wine_dir, exist_ok=True)
+    shutil.copy(data, wine_dir)
+    window = WindowRun(exe, wine_dir)
+    try:
+        # The About box, modal, over a waiting read; Enter closes it.
+        key("alt+f", window=window.frame)
+        time.sleep(0.5)
+        key("a")
+        about = wait_for("the About box", lambda: (windows_named("^About TOVA$") or [None])[0], 15)
+        run(["import", "-window", "root", os.path.join(wine_dir, "about.png")])
+        run(["xdotool", "windowfocus", "--sync", about])
+        key("Return")
+        wait_for("the About box to close", lambda: not windows_named("^About TOVA$"), 15)
+        window.close()
+        box = window.prompt()
+        run(["xdotool", "windowfocus", "--sync", box])
+        key("Escape")
+        wait_for("the prompt to go", lambda: not windows_named("^TOVA$"), 15)
+        time.sleep(1)
+        if not window.alive():
+            raise Failure("Cancel at the exit prompt ended the program")
+        window.close()
+        box = window.prompt()
+        run(["xdotool", "windowfocus", "--sync", box])
+        key("n")
+        code = window.status()
+        if code != 0:
+            raise Failure(f"closing with No ended with status {code}, not 0")
+    finally:
+        window.kill()
+
+
+def red_fraction(png):
+    """The share of pure-red pixels in a screenshot."""
+    result = run(["convert", png, "-fuzz", "10%", "-fill", "white", "-opaque", "red",
+                  "-fill", "black", "+opaque", "white", "-format", "%[fx:mean]", "info:"])
+    try:
+        return float(result.stdout.strip() or 0)
+    except ValueError:
+        return 0.0
+
+
+def host_services(exe, data, work):
+    """The Graphics window painted by the program's routine, a timer and a
+    menu item bound to routines (the probe's second answer 2)."""
+    wine_dir = os.path.join(work, os.path.basename(exe) + ".services")
+    os.makedirs(wine_dir, exist_ok=True)
+    shutil.copy(data, wine_dir)
+    window = WindowRun(exe, wine_dir)
+    try:
+        window.answer("probe.dat")
+        window.answer("2", 5)
+        shot = os.path.join(wine_dir, "graphics.png")
+        run(["import", "-window", "root", shot])
+        if red_fraction(shot) < 0.01:
+            raise Failure("the Graphics window's paint routine drew nothing")
+        key("alt+f", window=window.frame)
+        time.sleep(0.5)
+        key("c")
+        time.sleep(1)
+        # The Graphics window is the active child now: the Window menu's list
+        # brings the Input/Output window back to the keyboard.
+        key("alt+w", window=window.frame)
+        time.sleep(0.5)
+        key("1")
+        time.sleep(0.5)
+        window.answer("w")
+        window.save_as("saved")
+        saved = os.path.join(wine_dir, "saved.txt")
+        wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
+        lines = read_lines(saved)
+        if b"  TIMER RAN MENU RAN" not in lines:
+            raise Failure(f"the timer or menu routine did not run: {lines[-6:]}")
+        window.close()
+        code = window.status()
+        if code != 0:
+            raise Failure(f"ended with status {code}, not 0")
+    finally:
+        window.kill()
+
+
+def fatal_error(exe, work):
+    wine_dir = os.path.join(work, os.path.basename(exe) + ".fatal")
+    os.makedirs(wine_dir, exist_ok=True)
+    window = WindowRun(exe, wine_dir)
+    try:
+        window.answer("   ")
+        time.sleep(1)
+        if not window.alive():
+            raise Failure("the window did not stay open after the error report")
+        window.close()
+        box = window.prompt()
+        run(["xdotool", "windowfocus", "--sync", box])
+        key("n")
+        code = window.status()
+        if code != 255:
+            raise Failure(f"a fatal error ended with status {code}, not -1 (255)")
+    finally:
+        window.kill()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--screenshot")
+    parser.add_argument("--only", help="run only the checks whose title contains this")
+    args = parser.parse_args()
+    root = args.root
+    os.makedirs(args.work, exist_ok=True)
+    here = os.path.join(root, "tests", "host", "win32")
+
+    tova_exe = os.path.join(root, "build", "mingw", "tova.exe")
+    tova_native = os.path.join(root, "build", "dev", "tova")
+    have_tova = os.path.exists(tova_exe) and os.path.exists(tova_native)
+
+    checks = []
+    probe_exe = os.path.join(root, "build", "mingw", "host_probe.exe")
+    probe_native = os.path.join(root, "build", "dev", "tests", "host", "win32", "host_probe")
+    probe_data = os.path.join(here, "data", "probe.dat")
+    checks.append(("probe: whole run, typing ahead, copy and paste", lambda: whole_run(
+        probe_exe, probe_native, probe_data, [("probe.dat", 2), ("1", 6), ("real", 2)],
+        ["PROBE.TXT"], args.work, None if have_tova else args.screenshot,
+        ahead={1: "junk"}, copy_word=(0, 4, "ENTER"))))
+    checks.append(("probe: About box; close while a read waits", lambda: close_while_reading(
+        probe_exe, probe_data, args.work)))
+    checks.append(("probe: fatal error", lambda: fatal_error(probe_exe, args.work)))
+    checks.append(("probe: Graphics window, timer and menu item", lambda: host_services(
+        probe_exe, probe_data, args.work)))
+
+    if have_tova:
+        examples = os.path.join(root, "examples")
+        candidates = sorted(f for f in os.listdir(examples) if f.lower().endswith(".dat")) \
+            if os.path.isdir(examples) else []
+        data = os.path.join(examples, candidates[0]) if candidates else \
+            os.path.join(here, "data", "sample.dat")
+        checks.append(("tova: whole run", lambda: whole_run(
+            tova_exe, tova_native, data, [(os.path.basename(data), 2), ("1", 2)],
+            ["LOADS.TXT", "MATRIX.DIS"], args.work, args.screenshot)))
+        checks.append(("tova: fatal error", lambda: fatal_error(tova_exe, args.work)))
+    else:
+        print("   (tova.exe or the native tova is not built yet: only the probe runs)")
+
+    passed = failed = 0
+    for title, check in checks:
+        if args.only and args.only not in title:
+            continue
+        began = time.monotonic()
+        try:
+            detail = check()
+            passed += 1
+            extra = f", {detail} lines" if detail else ""
+            print(f"   ok   {title} ({time.monotonic() - began:.0f} s{extra})")
+        except Failure as failure:
+            failed += 1
+            print(f"   FAIL {title}: {failure}")
+        except subprocess.TimeoutExpired as timeout:
+            failed += 1
+            print(f"   FAIL {title}: {timeout}")
+    print(f"window: {passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
