@@ -1,5 +1,7 @@
 // Statements end to end through the console hooks and real files: record
 // layout, hook order, units, OPEN/CLOSE, reports and STOP.
+#include "textio/statement.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,7 +12,6 @@
 #include "textio/format_table.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
-#include "textio/statement.h"
 
 namespace textio {
 namespace {
@@ -246,8 +247,7 @@ TEST(Units, NegativeUnitsAndUnitDirection) {
   int32_t minus_two = -2;
   IoStatement statement{&minus_two, 0, nullptr, nullptr};
   EXPECT_EQ(run_to_end([&] { begin_write(statement); }), -1);
-  EXPECT_NE(console.errors().find("Negative unit specifiers are not permitted"),
-            std::string::npos);
+  EXPECT_NE(console.errors().find("Negative unit specifiers are not permitted"), std::string::npos);
   ConsoleCapture again;
   EXPECT_EQ(run_to_end([] { WriteStatement{unit(5)}.integer(1); }), -1);
   EXPECT_NE(again.errors().find("File not open for write\n? WRITE(UNIT=5,..."), std::string::npos);
