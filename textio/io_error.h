@@ -22,7 +22,7 @@ enum ErrorCode : int32_t {
   kFormatUnmatchedQuotes = 10011,
   kNonRepeatableDescriptor = 10012,
   kReadPastEndOfFile = 10013,
-  kBadFileSpecification = 10014,
+  kBadFileName = 10014,
   kFormatGroupOverflow = 10015,
   kIllegalNumericCharacter = 10016,
   kNegativeUnit = 10029,

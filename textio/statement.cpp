@@ -406,7 +406,7 @@ int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& spe
     IoContext& c = context();
     c.unit = nullptr;
     if (number < 0) throw IoFailure{kNegativeUnit};
-    if (name.empty()) throw IoFailure{kBadFileSpecification};
+    if (name.empty()) throw IoFailure{kBadFileName};
     auto upper = [](std::string_view v) {
       std::string s(v);
       for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));

@@ -151,7 +151,7 @@ TEST(Files, OpenCreatesAMissingFileAndTheFirstReadFails) {
             "? FORTRAN Runtime Error:\n? Attempt to read past end of file\n? READ(UNIT=1,...\n");
 }
 
-TEST(Files, BlankNameIsABadFileSpecification) {
+TEST(Files, BlankNameIsRefused) {
   ConsoleCapture console;
   EXPECT_EQ(run_to_end([] { open_unit(1, std::string(100, ' ')); }), -1);
   EXPECT_EQ(console.errors(),
