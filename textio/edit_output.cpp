@@ -173,7 +173,10 @@ bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
     } else {
       const int32_t bits = 8 * hf;
       const uint64_t before = text & ((uint64_t{1} << bits) - 1);
-      word = before | (uint64_t{'.'} << bits) | ((text >> bits) << (bits + 8));
+      // Seven digits before the point leave none after it (and a shift by 64
+      // would be undefined).
+      const uint64_t after = bits + 8 >= 64 ? 0 : (text >> bits) << (bits + 8);
+      word = before | (uint64_t{'.'} << bits) | after;
     }
     char* p = out.end_room(16);
     if (p == nullptr) return false;
