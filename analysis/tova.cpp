@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "analysis/arrays.h"
 #include "analysis/association.h"
@@ -113,14 +114,14 @@ tova::DataSet borrowed_view(const DataSet& d) {
 }
 
 // The run's preparation of the variables: ranks, ranges, type 33 as 3.
-Prepared prepare(const DataSet& d) {
+Prepared prepare(DataSet d) {
   validate(d);
   const int64_t n = d.objects;
   const int64_t m = d.variables();
   Prepared p;
-  p.values = d.values;
-  p.types = d.types;
-  p.periods = d.periods;
+  p.values = std::move(d.values);
+  p.types = std::move(d.types);
+  p.periods = std::move(d.periods);
   p.range.assign(static_cast<size_t>(m), 0.0f);
   p.minimum.assign(static_cast<size_t>(m), 0.0f);
   p.ties.assign(static_cast<size_t>(n * m), 0);
@@ -220,9 +221,9 @@ DataSet read_data_file(const std::string& path) {
   return parse_data_file(text.str());
 }
 
-Association associate(const DataSet& data, int threads) {
-  const Prepared p = prepare(data);
+Association associate(DataSet data, int threads) {
   const int64_t m = data.variables();
+  const Prepared p = prepare(std::move(data));
   Association a;
   a.variables = m;
   a.d_correlation.assign(static_cast<size_t>(m * m), 0.0f);
@@ -272,9 +273,10 @@ Ordination ordinate(const Association& a) {
   return o;
 }
 
-std::vector<float> gower(const DataSet& data, int threads) {
-  const Prepared p = prepare(data);
-  std::vector<float> semimatrix(static_cast<size_t>(packed_size(data.objects)));
+std::vector<float> gower(DataSet data, int threads) {
+  const int64_t n = data.objects;
+  const Prepared p = prepare(std::move(data));
+  std::vector<float> semimatrix(static_cast<size_t>(packed_size(n)));
   if (!semimatrix.empty()) kernels::gower_fast(p.kernel_view(), semimatrix.data(), threads);
   return semimatrix;
 }

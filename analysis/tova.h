@@ -80,7 +80,8 @@ struct Association {
     return d_correlation[static_cast<size_t>(k + l * variables)];
   }
 };
-Association associate(const DataSet& data, int threads = 0);
+// Taken by value: callers that move their data in spare a copy of it.
+Association associate(DataSet data, int threads = 0);
 
 // 1 - rho, rounded to single precision, as the DISSIMILARITY listing shows it.
 std::vector<float> dissimilarity(const Association& association);
@@ -112,7 +113,7 @@ Ordination ordinate(const Association& association);
 
 // The Gower semimatrix of MATRIX.DIS: n(n + 1)/2 values, pair i <= j
 // (1-based) at i + (j^2 - j)/2 - 1, the diagonal included (0.0 / m).
-std::vector<float> gower(const DataSet& data, int threads = 0);
+std::vector<float> gower(DataSet data, int threads = 0);
 
 // The same dissimilarities without the diagonal, in the order of R's dist
 // and scipy's condensed form: (1,2), (1,3), ..., (1,n), (2,3), ...
