@@ -56,9 +56,10 @@ Rcpp::List tova_read_file(std::string path) {
   for (double& v : values) {
     if (v == api::kMissingValue) v = NA_REAL;
   }
-  return Rcpp::List::create(Rcpp::Named("title") = d.title, Rcpp::Named("values") = values,
-                            Rcpp::Named("types") = Rcpp::IntegerVector(d.types.begin(), d.types.end()),
-                            Rcpp::Named("periods") = doubles(d.periods));
+  return Rcpp::List::create(
+      Rcpp::Named("title") = d.title, Rcpp::Named("values") = values,
+      Rcpp::Named("types") = Rcpp::IntegerVector(d.types.begin(), d.types.end()),
+      Rcpp::Named("periods") = doubles(d.periods));
 }
 
 // [[Rcpp::export(.tova_associate)]]
