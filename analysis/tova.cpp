@@ -281,15 +281,30 @@ std::vector<float> gower(DataSet data, int threads) {
   return semimatrix;
 }
 
-std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t n) {
+namespace {
+
+template <class Out>
+void condense(const std::vector<float>& semimatrix, int64_t n, Out* out) {
   if (static_cast<int64_t>(semimatrix.size()) != packed_size(n)) {
     throw Error("semimatrix of the wrong size for " + std::to_string(n) + " objects");
   }
-  std::vector<float> out;
-  out.reserve(static_cast<size_t>(n > 1 ? n * (n - 1) / 2 : 0));
   for (int64_t i = 1; i <= n; ++i) {
-    for (int64_t j = i + 1; j <= n; ++j) out.push_back(semimatrix[packed_position(i, j) - 1]);
+    for (int64_t j = i + 1; j <= n; ++j) *out++ = semimatrix[packed_position(i, j) - 1];
   }
+}
+
+}  // namespace
+
+void condensed(const std::vector<float>& semimatrix, int64_t n, float* out) {
+  condense(semimatrix, n, out);
+}
+void condensed(const std::vector<float>& semimatrix, int64_t n, double* out) {
+  condense(semimatrix, n, out);
+}
+
+std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t n) {
+  std::vector<float> out(static_cast<size_t>(n > 1 ? n * (n - 1) / 2 : 0));
+  condense(semimatrix, n, out.data());
   return out;
 }
 

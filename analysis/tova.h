@@ -118,5 +118,9 @@ std::vector<float> gower(DataSet data, int threads = 0);
 // The same dissimilarities without the diagonal, in the order of R's dist
 // and scipy's condensed form: (1,2), (1,3), ..., (1,n), (2,3), ...
 std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t objects);
+// The same into out[0 .. n(n - 1)/2), as doubles for R's dist: no
+// intermediate copy of a large triangle.
+void condensed(const std::vector<float>& semimatrix, int64_t objects, float* out);
+void condensed(const std::vector<float>& semimatrix, int64_t objects, double* out);
 
 }  // namespace tova::api

@@ -92,7 +92,10 @@ Rcpp::List tova_pca_values(Rcpp::NumericMatrix values, Rcpp::IntegerVector types
 Rcpp::NumericVector tova_gower_values(Rcpp::NumericMatrix values, Rcpp::IntegerVector types,
                                       Rcpp::NumericVector periods, int threads) {
   const int64_t n = values.nrow();
-  return doubles(api::condensed(api::gower(data_set(values, types, periods), threads), n));
+  const std::vector<float> semimatrix = api::gower(data_set(values, types, periods), threads);
+  Rcpp::NumericVector out(Rcpp::no_init(static_cast<R_xlen_t>(n > 1 ? n * (n - 1) / 2 : 0)));
+  api::condensed(semimatrix, n, out.begin());
+  return out;
 }
 
 // The items of a list-directed record as the console program writes them.
