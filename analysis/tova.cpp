@@ -3,6 +3,7 @@
 // beforehand what the run-time would refuse by ending the process.
 #include "analysis/tova.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -288,8 +289,18 @@ void condense(const std::vector<float>& semimatrix, int64_t n, Out* out) {
   if (static_cast<int64_t>(semimatrix.size()) != packed_size(n)) {
     throw Error("semimatrix of the wrong size for " + std::to_string(n) + " objects");
   }
-  for (int64_t i = 1; i <= n; ++i) {
-    for (int64_t j = i + 1; j <= n; ++j) *out++ = semimatrix[packed_position(i, j) - 1];
+  // In blocks of columns j: the packed triangle runs down its columns, the
+  // condensed order along its rows, and a block keeps both in cache.
+  constexpr int64_t kBlock = 64;
+  for (int64_t first = 2; first <= n; first += kBlock) {
+    const int64_t last = std::min(n, first + kBlock - 1);
+    for (int64_t i = 1; i < last; ++i) {
+      // Row i holds the pairs (i, i + 1 .. n); the rows before it n - k each.
+      const int64_t row = (i - 1) * n - (i - 1) * i / 2 - (i + 1);
+      for (int64_t j = std::max(first, i + 1); j <= last; ++j) {
+        out[row + j] = semimatrix[packed_position(i, j) - 1];
+      }
+    }
   }
 }
 

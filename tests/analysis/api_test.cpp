@@ -135,6 +135,18 @@ TEST(ApiRun, GivesTheExampleResults) {
   EXPECT_EQ(pairs[434], semimatrix[463]);  // (29,30)
 }
 
+TEST(ApiRun, CondensesInRowOrderAcrossBlocks) {
+  const int64_t n = 150;
+  std::vector<float> semimatrix(n * (n + 1) / 2);
+  for (size_t k = 0; k < semimatrix.size(); ++k) semimatrix[k] = static_cast<float>(k);
+  std::vector<double> pairs(n * (n - 1) / 2);
+  api::condensed(semimatrix, n, pairs.data());
+  size_t k = 0;
+  for (int64_t i = 1; i <= n; ++i) {
+    for (int64_t j = i + 1; j <= n; ++j) ASSERT_EQ(pairs[k++], i + (j * j - j) / 2 - 1);
+  }
+}
+
 // What would end a console run is an exception here, before any work.
 TEST(ApiErrors, AreThrownNotFatal) {
   auto fails = [](const std::string& file, const std::string& message) {
