@@ -135,3 +135,20 @@ def test_scipy_and_skbio_take_the_results():
     assert linkage(g, "average").shape == (29, 4)
     dm = DistanceMatrix(tova.squareform(g), [f"plot{i}" for i in range(1, 31)])
     assert dm["plot1", "plot2"] == np.float32(g[0])
+
+
+def test_the_kernels_run_without_the_gil():
+    import threading
+    import time
+    values, types, periods = random_data(np.random.default_rng(5), n=4000)
+    done = threading.Event()
+    worker = threading.Thread(target=lambda: (tova.gower(values, types, periods, 1), done.set()))
+    started = last = time.perf_counter()
+    longest = 0.0
+    worker.start()
+    while not done.is_set():
+        now = time.perf_counter()
+        longest, last = max(longest, now - last), now
+    worker.join()
+    # Holding the lock, the call would stop this loop for nearly all of it.
+    assert longest < 0.5 * (last - started)
