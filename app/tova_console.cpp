@@ -2,10 +2,14 @@
 // default console hooks.
 #include <cfenv>
 #include <csignal>
+#include <string_view>
 
 #include "analysis/driver.h"
+#include "app/export.h"
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string_view(argv[1]) == "export")
+    return tova::run_export(argc - 1, argv + 1);
   // Round to nearest with every floating-point exception masked (the
   // default here, set explicitly because the results depend on it).
   std::fesetround(FE_TONEAREST);

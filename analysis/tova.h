@@ -1,0 +1,126 @@
+// The analysis as a library: the numbers of a console run without the
+// dialogue, the listings or the result files. Every array returned here holds
+// the same bits as the run prints and writes for the same data; the functions
+// call the modules the console run calls, in the same order.
+//
+// A worked call sequence:
+//
+//   tova::api::DataSet data = tova::api::read_data_file("meadow_survey.dat");
+//   // or built by hand: data.types = {7, 4, 6}; data.periods = {0, 0, 12};
+//   //   data.objects = n; data.values = column-major n x 3, -1 for missing.
+//   tova::api::Association a = tova::api::associate(data);
+//   // a.d_correlation(k, l): the D-CORRELATION MATRIX listing;
+//   // tova::api::dissimilarity(a): 1 - rho as listed; a.squared_distance.
+//   tova::api::Ordination o = tova::api::ordinate(a);
+//   // o.eigenvalues, o.percentages, o.loading(i, j): the LOADS.TXT values
+//   // for j <= o.loads_columns(); o.final_threshold and o.levels: the
+//   // progress lines.
+//   std::vector<float> gower = tova::api::gower(data);
+//   // the MATRIX.DIS semimatrix: (1,1), (1,2), (2,2), (1,3), ...
+//
+// Errors. The console run ends the process on bad input; these functions
+// throw tova::api::Error instead, before any work: an unknown type code, a
+// value the ranking cannot place (NaN or above 1.0E31 in a variable of types
+// 2 to 5), sizes that do not fit, or a data file the run would not read.
+// What the console run accepts (an infinite value in an interval variable, a
+// period of 0) gives here what it gives there, NaN and INF included.
+//
+// Threads: `threads` as the kernels take it (kernels.h): <= 0 means
+// TOVA_THREADS from the environment, else one per core. The results never
+// depend on it. The functions keep no state: calls from several threads at
+// once are safe.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tova::api {
+
+struct Error : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr float kMissingValue = -1.0f;
+// At most this many components per variable in LOADS.TXT and on the console.
+inline constexpr int32_t kLoadsColumns = 10;
+
+struct DataSet {
+  std::string title;           // the title record, at most 100 characters
+  int64_t objects = 0;         // n
+  std::vector<int32_t> types;  // m type codes: 1 to 7, 33, 34
+  std::vector<float> periods;  // m; read only for the circular types 6 and 34
+  std::vector<float> values;   // n x m, column-major; -1.0 is missing
+
+  int64_t variables() const { return static_cast<int64_t>(types.size()); }
+  float value(int64_t i, int64_t j) const { return values[static_cast<size_t>(i + j * objects)]; }
+};
+
+// A data file as the console run reads it: title record, counts, type codes,
+// one period record per circular variable, one row of values per object,
+// all free-form through the run-time's own scanner (repeat counts, commas,
+// tabs and CR LF as there). Throws Error naming the record on what would
+// end the run.
+DataSet read_data_file(const std::string& path);
+DataSet parse_data_file(std::string_view text);
+
+// Throws Error for an unknown type code, an unrankable value, or arrays whose
+// sizes do not match the counts.
+void validate(const DataSet& data);
+
+// Square m x m matrices, column-major (symmetric).
+struct Association {
+  int64_t variables = 0;
+  std::vector<float> d_correlation;     // diagonal 1.0
+  std::vector<float> squared_distance;  // diagonal 0.0
+
+  float correlation(int64_t k, int64_t l) const {  // 0-based
+    return d_correlation[static_cast<size_t>(k + l * variables)];
+  }
+};
+// Taken by value: callers that move their data in spare a copy of it.
+Association associate(DataSet data, int threads = 0);
+
+// 1 - rho, rounded to single precision, as the DISSIMILARITY listing shows it.
+std::vector<float> dissimilarity(const Association& association);
+
+struct Ordination {
+  int64_t variables = 0;
+  std::vector<float> eigenvalues;  // all m, descending
+  int32_t positive_count = 0;      // eigenvalues > 0
+  float positive_sum = 0.0f;
+  std::vector<float> percentages;  // positive_count values
+  // m x positive_count, column-major: the eigenvectors of the positive
+  // eigenvalues scaled by their square roots.
+  std::vector<float> loadings;
+  // The progress of the iteration; no rotation (off-diagonal sum not
+  // positive) leaves started false and levels empty.
+  bool started = false;
+  float final_threshold = 0.0f;
+  std::vector<float> levels;
+
+  // Columns of LOADS.TXT: positive_count, at most kLoadsColumns.
+  int32_t loads_columns() const {
+    return positive_count < kLoadsColumns ? positive_count : kLoadsColumns;
+  }
+  float loading(int64_t i, int64_t j) const {  // 0-based
+    return loadings[static_cast<size_t>(i + j * variables)];
+  }
+};
+Ordination ordinate(const Association& association);
+
+// The Gower semimatrix of MATRIX.DIS: n(n + 1)/2 values, pair i <= j
+// (1-based) at i + (j^2 - j)/2 - 1, the diagonal included (0.0 / m).
+std::vector<float> gower(DataSet data, int threads = 0);
+
+// The same dissimilarities without the diagonal, in the order of R's dist
+// and scipy's condensed form: (1,2), (1,3), ..., (1,n), (2,3), ...
+std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t objects);
+// The same into out[0 .. n(n - 1)/2), as doubles for R's dist: no
+// intermediate copy of a large triangle.
+void condensed(const std::vector<float>& semimatrix, int64_t objects, float* out);
+void condensed(const std::vector<float>& semimatrix, int64_t objects, double* out);
+
+}  // namespace tova::api

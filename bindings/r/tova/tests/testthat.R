@@ -1,0 +1,3 @@
+library(testthat)
+library(tova)
+test_check("tova")
