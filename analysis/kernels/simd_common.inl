@@ -66,6 +66,16 @@ TOVA_INLINE vf narrow(vd v) {
 TOVA_INLINE vd absolute(vd v) {
   return (vd)((vl)v & 0x7fffffffffffffffLL);
 }
+// The result of an operation whose first operand, as the formula is
+// written, is `first`: that operand where it is a NaN. The instruction
+// returns its first source's NaN, but the compiler may have swapped the
+// operands of a sum or a product.
+TOVA_INLINE vf first_nan(vf first, vf result) {
+  return first != first ? first : result;
+}
+TOVA_INLINE vdh first_nan(vdh first, vdh result) {
+  return first != first ? first : result;
+}
 // Halves of a vector, by shuffles (a trip through memory would stall the
 // chains that read them).
 TOVA_INLINE vfh low_floats(vf v) {
@@ -141,10 +151,10 @@ TOVA_INLINE vf distance_over_range(vf xi, vf xj, double range) {
   return narrow(absolute(widen(xi) - widen(xj)) / range);
 }
 TOVA_INLINE vf circular(vf xi, vf xj, double period) {
-  const vf d = narrow(absolute(widen(xi) - widen(xj)));
-  const vf c = narrow(period - widen(d));
-  const vf shorter = c <= d ? c : d;
-  return narrow(2.0 * widen(shorter) / period);
+  const vd d = absolute(widen(xi) - widen(xj));
+  const vd c = period - d;
+  const vd shorter = c <= d ? c : d;
+  return narrow(2.0 * shorter / period);
 }
 
 struct Rule {

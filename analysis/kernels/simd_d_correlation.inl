@@ -144,6 +144,8 @@ struct TaskView {
   // columns column_k and column_l, and l_unsigned marks the lanes whose K is
   // unordered.
   vi column_k, column_l, l_unsigned;
+  // Lanes whose K comes after L in the data: the formula's K is the task's L.
+  vi swapped;
 };
 
 // The rows a task reads: K's two scores and the partners' scores, as
@@ -154,6 +156,7 @@ struct TaskRows {
   const float* partners;
   vi partner_unordered;
   vi column_k, column_l, l_unsigned;  // packed tasks
+  vi swapped;
 };
 
 TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
@@ -163,7 +166,8 @@ TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
                   v.partner_unordered,
                   v.column_k,
                   v.column_l,
-                  v.l_unsigned};
+                  v.l_unsigned,
+                  v.swapped};
 }
 
 TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
@@ -234,8 +238,8 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
       const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
-      mean_k[t] += masked(sk, use_k);
-      mean_l[t] += masked(sl, use_l);
+      mean_k[t] = first_nan(mean_k[t], mean_k[t] + masked(sk, use_k));
+      mean_l[t] = first_nan(mean_l[t], mean_l[t] + masked(sl, use_l));
       count_k[t] -= (vu)use_k;
       count_l[t] -= (vu)use_l;
     }
@@ -287,14 +291,20 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
       }
       sk = masked(sk, valid);
       sl = masked(sl, valid);
-      sum_k[t] += sk;
-      sum_l[t] += sl;
-      sum_kk[t] += sk * sk;
-      sum_ll[t] += sl * sl;
-      const vf difference = sk - sl;
-      squared[t] += difference * difference;
-      kl_low[t] = round_to_float(kl_low[t] + low_half(sk) * low_half(sl));
-      kl_high[t] = round_to_float(kl_high[t] + high_half(sk) * high_half(sl));
+      sum_k[t] = first_nan(sum_k[t], sum_k[t] + sk);
+      sum_l[t] = first_nan(sum_l[t], sum_l[t] + sl);
+      sum_kk[t] = first_nan(sum_kk[t], sum_kk[t] + sk * sk);
+      sum_ll[t] = first_nan(sum_ll[t], sum_ll[t] + sl * sl);
+      // s_K - s_L and s_K * s_L with the formula's K first: in a swapped
+      // lane that is the task's L. Both orders of the difference have the
+      // same square.
+      const vf first = rows[t].swapped ? sl : sk;
+      const vf difference = first_nan(first, sk - sl);
+      squared[t] = first_nan(squared[t], squared[t] + difference * difference);
+      const vdh product_low = first_nan(low_half(first), low_half(sk) * low_half(sl));
+      const vdh product_high = first_nan(high_half(first), high_half(sk) * high_half(sl));
+      kl_low[t] = first_nan(kl_low[t], round_to_float(kl_low[t] + product_low));
+      kl_high[t] = first_nan(kl_high[t], round_to_float(kl_high[t] + product_high));
     }
   }
 #pragma GCC unroll 4
@@ -409,6 +419,7 @@ void d_correlation(const CorrelationWork& work) {
       v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
       v.column_k[lane] = static_cast<int32_t>(k);
       v.column_l[lane] = static_cast<int32_t>(l);
+      v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
       needed[k] = true;
       needed[l] = true;

@@ -73,7 +73,7 @@ void gower_means(const GowerMeansWork& work) {
       for (int64_t q = 0; q < count; ++q) {
         const vf score = load(rows + q * kWidth);
         const vi use = score != marker;
-        sums += masked(score, use);
+        sums = first_nan(sums, sums + masked(score, use));
         counts -= (vu)use;
       }
     }
@@ -118,7 +118,7 @@ void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, floa
     const vi is_missing = xi == kMissingValue;
     const vi is_marker = (score == marker) & ~is_missing;
     markers |= is_marker;
-    sum += masked(is_marker ? replacement : score, ~is_missing);
+    sum = first_nan(sum, sum + masked(is_marker ? replacement : score, ~is_missing));
     miss -= is_missing;
     if (lanes == kWidth) {
       store(sums + i, sum);
