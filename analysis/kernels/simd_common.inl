@@ -67,14 +67,27 @@ TOVA_INLINE vd absolute(vd v) {
   return (vd)((vl)v & 0x7fffffffffffffffLL);
 }
 // The result of an operation whose first operand, as the formula is
-// written, is `first`: that operand where it is a NaN. The instruction
-// returns its first source's NaN, but the compiler may have swapped the
-// operands of a sum or a product.
-TOVA_INLINE vf first_nan(vf first, vf result) {
-  return first != first ? first : result;
+// written, is `first`: guarded, that operand where it is a NaN. The
+// instruction returns its first source's NaN, but the compiler may have
+// swapped the operands of a sum or a product. Whether a result is a NaN
+// does not depend on that order, only which NaN it is: the bodies run a
+// block unguarded and run it again guarded when a chain ends as a NaN.
+template <bool kGuard, class V>
+TOVA_INLINE V first_nan(V first, V result) {
+  if constexpr (kGuard)
+    return first != first ? first : result;
+  else
+    return result;
 }
-TOVA_INLINE vdh first_nan(vdh first, vdh result) {
-  return first != first ? first : result;
+template <class M>
+TOVA_INLINE bool any_set(M mask) {
+  auto any = mask[0];
+  for (int q = 1; q < static_cast<int>(sizeof mask / sizeof mask[0]); ++q) any |= mask[q];
+  return any != 0;
+}
+template <class V>
+TOVA_INLINE bool any_nan(V v) {
+  return any_set(v != v);
 }
 // Halves of a vector, by shuffles (a trip through memory would stall the
 // chains that read them).
@@ -153,7 +166,8 @@ TOVA_INLINE vf distance_over_range(vf xi, vf xj, double range) {
 TOVA_INLINE vf circular(vf xi, vf xj, double period) {
   const vd d = absolute(widen(xi) - widen(xj));
   const vd c = period - d;
-  const vd shorter = c <= d ? c : d;
+  // c < d rather than c <= d: one instruction, and c = d has one score.
+  const vd shorter = c < d ? c : d;
   return narrow(2.0 * shorter / period);
 }
 

@@ -214,7 +214,7 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 
 // The means' pass over one block for kTasks tasks at once (independent
 // chains interleaved to hide the latency of each).
-template <int kTasks, bool kPacked>
+template <int kTasks, bool kPacked, bool kGuard>
 void accumulate_means(TaskState* const* states, const TaskView* const* views,
                       const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -238,8 +238,8 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
       const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
-      mean_k[t] = first_nan(mean_k[t], mean_k[t] + masked(sk, use_k));
-      mean_l[t] = first_nan(mean_l[t], mean_l[t] + masked(sl, use_l));
+      mean_k[t] = first_nan<kGuard>(mean_k[t], mean_k[t] + masked(sk, use_k));
+      mean_l[t] = first_nan<kGuard>(mean_l[t], mean_l[t] + masked(sl, use_l));
       count_k[t] -= (vu)use_k;
       count_l[t] -= (vu)use_l;
     }
@@ -256,7 +256,7 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
 // The sums' pass over one block for kTasks tasks at once. Skipped pairs add
 // +0.0, which leaves every chain as it is: a sum that starts at +0.0 is
 // never -0.0.
-template <int kTasks, bool kReplace, bool kPacked>
+template <int kTasks, bool kReplace, bool kPacked, bool kGuard>
 void accumulate_sums(TaskState* const* states, const TaskView* const* views,
                      const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -291,20 +291,20 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
       }
       sk = masked(sk, valid);
       sl = masked(sl, valid);
-      sum_k[t] = first_nan(sum_k[t], sum_k[t] + sk);
-      sum_l[t] = first_nan(sum_l[t], sum_l[t] + sl);
-      sum_kk[t] = first_nan(sum_kk[t], sum_kk[t] + sk * sk);
-      sum_ll[t] = first_nan(sum_ll[t], sum_ll[t] + sl * sl);
+      sum_k[t] = first_nan<kGuard>(sum_k[t], sum_k[t] + sk);
+      sum_l[t] = first_nan<kGuard>(sum_l[t], sum_l[t] + sl);
+      sum_kk[t] = first_nan<kGuard>(sum_kk[t], sum_kk[t] + sk * sk);
+      sum_ll[t] = first_nan<kGuard>(sum_ll[t], sum_ll[t] + sl * sl);
       // s_K - s_L and s_K * s_L with the formula's K first: in a swapped
       // lane that is the task's L. Both orders of the difference have the
       // same square.
       const vf first = rows[t].swapped ? sl : sk;
-      const vf difference = first_nan(first, sk - sl);
-      squared[t] = first_nan(squared[t], squared[t] + difference * difference);
-      const vdh product_low = first_nan(low_half(first), low_half(sk) * low_half(sl));
-      const vdh product_high = first_nan(high_half(first), high_half(sk) * high_half(sl));
-      kl_low[t] = first_nan(kl_low[t], round_to_float(kl_low[t] + product_low));
-      kl_high[t] = first_nan(kl_high[t], round_to_float(kl_high[t] + product_high));
+      const vf difference = first_nan<kGuard>(first, sk - sl);
+      squared[t] = first_nan<kGuard>(squared[t], squared[t] + difference * difference);
+      const vdh product_low = first_nan<kGuard>(low_half(first), low_half(sk) * low_half(sl));
+      const vdh product_high = first_nan<kGuard>(high_half(first), high_half(sk) * high_half(sl));
+      kl_low[t] = first_nan<kGuard>(kl_low[t], round_to_float(kl_low[t] + product_low));
+      kl_high[t] = first_nan<kGuard>(kl_high[t], round_to_float(kl_high[t] + product_high));
     }
   }
 #pragma GCC unroll 4
@@ -320,16 +320,38 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
   }
 }
 
-template <int kTasks, bool kMeans, bool kPacked>
-void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
+template <int kTasks, bool kMeans, bool kPacked, bool kGuard>
+void accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
   bool double_zero = false;
   for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
   if constexpr (kMeans)
-    accumulate_means<kTasks, kPacked>(s, v, block, pairs);
+    accumulate_means<kTasks, kPacked, kGuard>(s, v, block, pairs);
   else if (double_zero)
-    accumulate_sums<kTasks, true, kPacked>(s, v, block, pairs);
+    accumulate_sums<kTasks, true, kPacked, kGuard>(s, v, block, pairs);
   else
-    accumulate_sums<kTasks, false, kPacked>(s, v, block, pairs);
+    accumulate_sums<kTasks, false, kPacked, kGuard>(s, v, block, pairs);
+}
+
+bool has_nan(const TaskState& s, bool means) {
+  if (means) return any_nan(s.mean_k) || any_nan(s.mean_l);
+  return any_nan(s.sum_k) || any_nan(s.sum_l) || any_nan(s.sum_kk) || any_nan(s.sum_ll) ||
+         any_nan(s.squared_distance) || any_nan(s.sum_kl_low) || any_nan(s.sum_kl_high);
+}
+
+// The block unguarded; a task with a NaN in a chain afterwards runs it again
+// from where it stood, guarded.
+template <int kTasks, bool kMeans, bool kPacked>
+void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
+  TaskState before[kTasks];
+  for (int i = 0; i < kTasks; ++i) before[i] = *s[i];
+  accumulate<kTasks, kMeans, kPacked, false>(s, v, block, pairs);
+  for (int i = 0; i < kTasks; ++i) {
+    if (!has_nan(*s[i], kMeans)) continue;
+    *s[i] = before[i];
+    TaskState* const one[1] = {s[i]};
+    const TaskView* const view[1] = {v[i]};
+    accumulate<1, kMeans, kPacked, true>(one, view, block, pairs);
+  }
 }
 
 // Runs the tasks listed in `order` kInterleave at a time, the rest one by
