@@ -213,10 +213,12 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 }
 
 // The means' pass over one block for kTasks tasks at once (independent
-// chains interleaved to hide the latency of each).
+// chains interleaved to hide the latency of each). Unguarded, a task whose
+// chains end the block with a NaN keeps its state as it was and has its
+// bit set in the result, for a guarded run of the block.
 template <int kTasks, bool kPacked, bool kGuard>
-void accumulate_means(TaskState* const* states, const TaskView* const* views,
-                      const ScoreBlock& block, int pairs) {
+unsigned accumulate_means(TaskState* const* states, const TaskView* const* views,
+                          const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
   TaskRows rows[kTasks];
   vf mean_k[kTasks], mean_l[kTasks];
@@ -244,21 +246,27 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
       count_l[t] -= (vu)use_l;
     }
   }
+  unsigned again = 0;
 #pragma GCC unroll 4
   for (int t = 0; t < kTasks; ++t) {
+    if (!kGuard && any_set((mean_k[t] != mean_k[t]) | (mean_l[t] != mean_l[t]))) {
+      again |= 1u << t;
+      continue;
+    }
     states[t]->mean_k = mean_k[t];
     states[t]->mean_l = mean_l[t];
     states[t]->count_k = count_k[t];
     states[t]->count_l = count_l[t];
   }
+  return again;
 }
 
-// The sums' pass over one block for kTasks tasks at once. Skipped pairs add
-// +0.0, which leaves every chain as it is: a sum that starts at +0.0 is
-// never -0.0.
+// The sums' pass over one block for kTasks tasks at once, unguarded as the
+// means' pass. Skipped pairs add +0.0, which leaves every chain as it is: a
+// sum that starts at +0.0 is never -0.0.
 template <int kTasks, bool kReplace, bool kPacked, bool kGuard>
-void accumulate_sums(TaskState* const* states, const TaskView* const* views,
-                     const ScoreBlock& block, int pairs) {
+unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
+                         const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
   TaskRows rows[kTasks];
   vf sum_k[kTasks], sum_l[kTasks], sum_kk[kTasks], sum_ll[kTasks], squared[kTasks];
@@ -307,8 +315,18 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
       kl_high[t] = first_nan<kGuard>(kl_high[t], round_to_float(kl_high[t] + product_high));
     }
   }
+  unsigned again = 0;
 #pragma GCC unroll 4
   for (int t = 0; t < kTasks; ++t) {
+    if constexpr (!kGuard) {
+      const vf kl = join(kl_low[t], kl_high[t]);
+      const vi nan = (sum_k[t] != sum_k[t]) | (sum_l[t] != sum_l[t]) | (sum_kk[t] != sum_kk[t]) |
+                     (sum_ll[t] != sum_ll[t]) | (squared[t] != squared[t]) | (kl != kl);
+      if (any_set(nan)) {
+        again |= 1u << t;
+        continue;
+      }
+    }
     TaskState& s = *states[t];
     s.sum_k = sum_k[t];
     s.sum_l = sum_l[t];
@@ -318,36 +336,28 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
     s.sum_kl_low = kl_low[t];
     s.sum_kl_high = kl_high[t];
   }
+  return again;
 }
 
 template <int kTasks, bool kMeans, bool kPacked, bool kGuard>
-void accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
+unsigned accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
+                    int pairs) {
   bool double_zero = false;
   for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
   if constexpr (kMeans)
-    accumulate_means<kTasks, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_means<kTasks, kPacked, kGuard>(s, v, block, pairs);
   else if (double_zero)
-    accumulate_sums<kTasks, true, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_sums<kTasks, true, kPacked, kGuard>(s, v, block, pairs);
   else
-    accumulate_sums<kTasks, false, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_sums<kTasks, false, kPacked, kGuard>(s, v, block, pairs);
 }
 
-bool has_nan(const TaskState& s, bool means) {
-  if (means) return any_nan(s.mean_k) || any_nan(s.mean_l);
-  return any_nan(s.sum_k) || any_nan(s.sum_l) || any_nan(s.sum_kk) || any_nan(s.sum_ll) ||
-         any_nan(s.squared_distance) || any_nan(s.sum_kl_low) || any_nan(s.sum_kl_high);
-}
-
-// The block unguarded; a task with a NaN in a chain afterwards runs it again
-// from where it stood, guarded.
+// The block unguarded; a task whose chains met a NaN runs it again, guarded.
 template <int kTasks, bool kMeans, bool kPacked>
 void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
-  TaskState before[kTasks];
-  for (int i = 0; i < kTasks; ++i) before[i] = *s[i];
-  accumulate<kTasks, kMeans, kPacked, false>(s, v, block, pairs);
+  const unsigned again = accumulate<kTasks, kMeans, kPacked, false>(s, v, block, pairs);
   for (int i = 0; i < kTasks; ++i) {
-    if (!has_nan(*s[i], kMeans)) continue;
-    *s[i] = before[i];
+    if ((again & (1u << i)) == 0) continue;
     TaskState* const one[1] = {s[i]};
     const TaskView* const view[1] = {v[i]};
     accumulate<1, kMeans, kPacked, true>(one, view, block, pairs);
