@@ -87,6 +87,15 @@ TEST(GowerCases, OneObjectGivesASingleZero) {
   check_all_paths(s, "one object");
 }
 
+TEST(GowerCases, NegativeVariableCountIsTheDivisor) {
+  // No variable is scored; every sum 0.0 over m = -3 is -0.0.
+  testing::DataSet s;
+  s.objects = 3;
+  s.variables = -3;
+  for (float x : run_plain(s)) EXPECT_EQ(bits(x), 0x80000000u);
+  check_all_paths(s, "negative count");
+}
+
 TEST(GowerCases, DiagonalPositionsEndAsZero) {
   const DataSet s = testing::prepare(
       5, {7, 6, 3}, {{1, 2, 3, 4, 5}, {0, 90, 180, 270, 10}, {0, 0, 1, 2, 3}}, {0, 360, 0});
