@@ -24,10 +24,11 @@ double distance(float a, float b) {
   return std::fabs(static_cast<double>(a) - b);
 }
 
-// Twice the shorter way around the circle, over the period.
+// Twice the shorter way around the circle, over the period; d and c are
+// intermediates of the formula, kept and compared in double.
 float circular_score(float a, float b, float period) {
-  const float d = f32(distance(a, b));
-  const float c = f32(static_cast<double>(period) - d);
+  const double d = distance(a, b);
+  const double c = static_cast<double>(period) - d;
   return c <= d ? f32(2.0 * c / period) : f32(2.0 * d / period);
 }
 
@@ -44,13 +45,13 @@ struct Sums {
   float squared_distance = 0.0f;
 
   void add(float s_k, float s_l) {
-    sum_k = f32(static_cast<double>(sum_k) + s_k);
-    sum_l = f32(static_cast<double>(sum_l) + s_l);
-    sum_kl = f32(static_cast<double>(sum_kl) + static_cast<double>(s_k) * s_l);
-    sum_kk = f32(static_cast<double>(sum_kk) + square(s_k));
-    sum_ll = f32(static_cast<double>(sum_ll) + square(s_l));
+    sum_k = f32(plus(sum_k, s_k));
+    sum_l = f32(plus(sum_l, s_l));
+    sum_kl = f32(plus(sum_kl, times(s_k, s_l)));
+    sum_kk = f32(plus(sum_kk, square(s_k)));
+    sum_ll = f32(plus(sum_ll, square(s_l)));
     const float difference = f32(static_cast<double>(s_k) - s_l);
-    squared_distance = f32(static_cast<double>(squared_distance) + square(difference));
+    squared_distance = f32(plus(squared_distance, square(difference)));
   }
 };
 
@@ -58,13 +59,12 @@ struct Sums {
 // products used_pairs*sum_kk and used_pairs*sum_ll and the squares of the
 // sums are single precision; b, a*b, its root and the quotient are double.
 float correlation(const Sums& s, float used_pairs) {
-  const float numerator =
-      f32(static_cast<double>(used_pairs) * s.sum_kl - static_cast<double>(s.sum_k) * s.sum_l);
+  const float numerator = f32(static_cast<double>(used_pairs) * s.sum_kl - times(s.sum_k, s.sum_l));
   const float used_kk = f32(static_cast<double>(used_pairs) * s.sum_kk);
   const float a = f32(static_cast<double>(used_kk) - square(s.sum_k));
   const float used_ll = f32(static_cast<double>(used_pairs) * s.sum_ll);
   const double b = static_cast<double>(used_ll) - square(s.sum_l);
-  return f32(numerator / std::sqrt(static_cast<double>(a) * b));
+  return f32(numerator / std::sqrt(times(a, b)));
 }
 
 bool pair_has_missing(const DataSet& d, int64_t k, int64_t l, int64_t i, int64_t j) {
@@ -83,7 +83,7 @@ float comparable_mean(const DataSet& d, int64_t k, int64_t l, Vector<float> scor
       const float s = scores(packed_position(i, j));
       if (s == kNotComparable) continue;
       ++count;
-      mean = f32(static_cast<double>(mean) + s);
+      mean = f32(plus(mean, s));
     }
   }
   return f32(mean / static_cast<double>(f32(count)));

@@ -18,9 +18,10 @@ double tie_correction(int32_t tie_count) {
   return (static_cast<double>(tie_count) - 1.0) / 2.0;
 }
 
+// d = |a - b| and P - d are intermediates of the formula, kept in double.
 float circular_score(float a, float b, float period) {
-  const float d = f32(distance(a, b));
-  const float shorter = std::min(d, f32(static_cast<double>(period) - d));
+  const double d = distance(a, b);
+  const double shorter = std::min(d, static_cast<double>(period) - d);
   return f32(2.0 * shorter / period);
 }
 
@@ -78,8 +79,8 @@ void gower_dissimilarities(const DataSet& d, int64_t triangle_size, GowerArrays 
         }
         const float score = gower_score(d, k, i, j);
         if (score != kNotComparable) {
-          g.semimatrix(p) = f32(static_cast<double>(g.semimatrix(p)) + score);
-          score_sum = f32(static_cast<double>(score_sum) + score);
+          g.semimatrix(p) = f32(plus(g.semimatrix(p), score));
+          score_sum = f32(plus(score_sum, score));
           ++scored_pairs;
         } else {
           g.mean_flag(p) = 1;
@@ -88,8 +89,7 @@ void gower_dissimilarities(const DataSet& d, int64_t triangle_size, GowerArrays 
     }
     const float mean_score = f32(score_sum / static_cast<double>(f32(scored_pairs)));
     for (int64_t p = 1; p <= triangle_size; ++p) {
-      if (g.mean_flag(p) == 1)
-        g.semimatrix(p) = f32(static_cast<double>(g.semimatrix(p)) + mean_score);
+      if (g.mean_flag(p) == 1) g.semimatrix(p) = f32(plus(g.semimatrix(p), mean_score));
     }
   }
   for (int64_t p = 1; p <= triangle_size; ++p) {

@@ -7,6 +7,8 @@
 // multiply-add and no reassociation may change a rounding point.
 #pragma once
 
+#include <cmath>
+
 #include "textio/powers.h"
 
 namespace tova {
@@ -14,6 +16,17 @@ namespace tova {
 // The one rounding point of a formula: double to single, round to nearest.
 inline float f32(double value) {
   return static_cast<float>(value);
+}
+
+// A NaN operand is propagated from the first operand as the formula is
+// written. The processor does that for an instruction in that order, but the
+// compiler may swap the operands of a commutative operation, so sums and
+// products that can meet two NaNs say it.
+inline double plus(double a, double b) {
+  return std::isnan(a) ? a : a + b;
+}
+inline double times(double a, double b) {
+  return std::isnan(a) ? a : a * b;
 }
 
 // A square is the single-precision product x*x, as the run-time's rpow gives.

@@ -127,8 +127,10 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
       int64_t k = variable_at[static_cast<size_t>(lane_k(tasks[t], lane))];
       int64_t l = variable_at[static_cast<size_t>(lane_l(tasks[t], lane))];
       CorrelationSums s = sums[t * static_cast<size_t>(kernels.width) + static_cast<size_t>(lane)];
-      // The chains are the same whichever of the two runs first, but the
-      // correlation formula rounds a and not b: give K and L their roles.
+      // A lane whose K comes after its L in the data ran its product and
+      // difference chains with the roles as written (the vector bodies know
+      // the swapped lanes); the sums of the two scores come back in the
+      // task's order, and the correlation formula rounds a and not b.
       if (k > l) {
         std::swap(k, l);
         std::swap(s.sum_k, s.sum_l);

@@ -93,11 +93,11 @@ void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
             const float second = second_differences[pair_position(i, j) - 1];
             if (first != kNotComparable) {
               ++count_k;
-              mean_k = f32(static_cast<double>(mean_k) + first);
+              mean_k = f32(plus(mean_k, first));
             }
             if (second != kNotComparable) {
               ++count_l;
-              mean_l = f32(static_cast<double>(mean_l) + second);
+              mean_l = f32(plus(mean_l, second));
             }
           }
         }

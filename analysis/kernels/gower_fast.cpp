@@ -50,9 +50,11 @@ void compute_means(const PreparedData& prepared, const std::vector<int32_t>& var
 void gower_fast(const PreparedData& prepared, float* semimatrix, int threads,
                 const SimdKernels& kernels) {
   const int64_t m = prepared.variables;
+  // A negative count scores no variable; it is still the divisor.
+  const size_t columns = static_cast<size_t>(m > 0 ? m : 0);
   const int parts = resolve_thread_count(threads);
-  std::vector<float> mean_score(static_cast<size_t>(m), kNotComparable);
-  std::vector<int32_t> mean_known(static_cast<size_t>(m), 0);
+  std::vector<float> mean_score(columns, kNotComparable);
+  std::vector<int32_t> mean_known(columns, 0);
   std::vector<int32_t> pending;
   for (int64_t v = 0; v < m; ++v) {
     if (is_double_zero(prepared.type[v])) pending.push_back(static_cast<int32_t>(v));
@@ -62,7 +64,7 @@ void gower_fast(const PreparedData& prepared, float* semimatrix, int threads,
   for (;;) {
     compute_means(prepared, pending, parts, kernels, mean_score);
     for (int32_t v : pending) mean_known[static_cast<size_t>(v)] = 1;
-    std::vector<int32_t> hit_marker(static_cast<size_t>(m), 0);
+    std::vector<int32_t> hit_marker(columns, 0);
     int64_t next_column = prepared.objects - 1;
     run_workers(parts, [&](int) {
       GowerFillWork work;

@@ -40,8 +40,8 @@ void gower_plain(const PreparedData& prepared, float* semimatrix) {
         const float score = difference_score(type, a, b, tie(i, k), tie(j, k),
                                              prepared.range[k - 1], prepared.period[k - 1], false);
         if (score != kNotComparable) {
-          sum(p) = f32(static_cast<double>(sum(p)) + score);
-          score_sum = f32(static_cast<double>(score_sum) + score);
+          sum(p) = f32(plus(sum(p), score));
+          score_sum = f32(plus(score_sum, score));
           ++scored_pairs;
         } else {
           mean_flag[p - 1] = 1;
@@ -50,7 +50,7 @@ void gower_plain(const PreparedData& prepared, float* semimatrix) {
     }
     const float mean_score = mean_of(score_sum, static_cast<int32_t>(scored_pairs));
     for (int64_t p = 1; p <= triangle_size; ++p) {
-      if (mean_flag[p - 1] == 1) sum(p) = f32(static_cast<double>(sum(p)) + mean_score);
+      if (mean_flag[p - 1] == 1) sum(p) = f32(plus(sum(p), mean_score));
     }
   }
   for (int64_t p = 1; p <= triangle_size; ++p) {

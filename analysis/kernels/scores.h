@@ -18,6 +18,17 @@ inline float f32(double value) {
   return static_cast<float>(value);
 }
 
+// One NaN rule for every path: a NaN operand is propagated from the first
+// operand as the formula is written. The processor does that for an
+// instruction in that order, but the compiler may swap the operands of a
+// commutative operation, so sums and products of two possible NaNs say it.
+inline double plus(double a, double b) {
+  return std::isnan(a) ? a : a + b;
+}
+inline double times(double a, double b) {
+  return std::isnan(a) ? a : a * b;
+}
+
 // A square is the single-precision product x*x.
 inline float square(float value) {
   return textio::rpow(value, 2);
@@ -41,12 +52,13 @@ inline double tie_half(int32_t tie) {
 }
 
 // The shorter way round the circle, over half the period: 2c/P when the
-// way back c = P - d is not longer than d, else 2d/P. The distance d and
-// the way back c are stored reals, each rounded to float.
+// way back c = P - d is not longer than d, else 2d/P. d and c are
+// intermediates of the one formula: double, compared in double, never
+// stored; only the score is rounded.
 inline float circular_score(float xi, float xj, float period) {
-  const float d = f32(std::fabs(static_cast<double>(xi) - static_cast<double>(xj)));
-  const float c = f32(static_cast<double>(period) - d);
-  const float shorter = c <= d ? c : d;
+  const double d = std::fabs(static_cast<double>(xi) - static_cast<double>(xj));
+  const double c = static_cast<double>(period) - d;
+  const double shorter = c <= d ? c : d;
   return f32(2.0 * shorter / static_cast<double>(period));
 }
 
@@ -118,14 +130,13 @@ inline float difference_score(int32_t type, float xi, float xj, int32_t ti, int3
 // s_K*s_L is not rounded: sum_kl + s_K*s_L is evaluated in double and only
 // the sum is rounded.
 inline void add_scores(CorrelationSums& sums, float sk, float sl) {
-  sums.sum_k = f32(static_cast<double>(sums.sum_k) + sk);
-  sums.sum_l = f32(static_cast<double>(sums.sum_l) + sl);
-  sums.sum_kl =
-      f32(static_cast<double>(sums.sum_kl) + static_cast<double>(sk) * static_cast<double>(sl));
-  sums.sum_kk = f32(static_cast<double>(sums.sum_kk) + square(sk));
-  sums.sum_ll = f32(static_cast<double>(sums.sum_ll) + square(sl));
+  sums.sum_k = f32(plus(sums.sum_k, sk));
+  sums.sum_l = f32(plus(sums.sum_l, sl));
+  sums.sum_kl = f32(plus(sums.sum_kl, times(sk, sl)));
+  sums.sum_kk = f32(plus(sums.sum_kk, square(sk)));
+  sums.sum_ll = f32(plus(sums.sum_ll, square(sl)));
   const float difference = f32(static_cast<double>(sk) - static_cast<double>(sl));
-  sums.squared_distance = f32(static_cast<double>(sums.squared_distance) + square(difference));
+  sums.squared_distance = f32(plus(sums.squared_distance, square(difference)));
 }
 
 // The product-moment correlation from the sums. Rounded to float: the
@@ -134,12 +145,12 @@ inline void add_scores(CorrelationSums& sums, float sk, float sl) {
 // root and the quotient; r is rounded when stored.
 inline float correlation(const CorrelationSums& sums, float used_pairs) {
   const double used = used_pairs;
-  const float numerator = f32(used * sums.sum_kl - static_cast<double>(sums.sum_k) * sums.sum_l);
+  const float numerator = f32(used * sums.sum_kl - times(sums.sum_k, sums.sum_l));
   const float used_kk = f32(used * sums.sum_kk);
   const float used_ll = f32(used * sums.sum_ll);
   const float a = f32(static_cast<double>(used_kk) - square(sums.sum_k));
   const double b = static_cast<double>(used_ll) - square(sums.sum_l);
-  return f32(static_cast<double>(numerator) / std::sqrt(static_cast<double>(a) * b));
+  return f32(static_cast<double>(numerator) / std::sqrt(times(a, b)));
 }
 
 // The missing_pairs count as its float chain of +1.0 steps holds it: exact

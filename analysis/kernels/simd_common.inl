@@ -66,6 +66,29 @@ TOVA_INLINE vf narrow(vd v) {
 TOVA_INLINE vd absolute(vd v) {
   return (vd)((vl)v & 0x7fffffffffffffffLL);
 }
+// The result of an operation whose first operand, as the formula is
+// written, is `first`: guarded, that operand where it is a NaN. The
+// instruction returns its first source's NaN, but the compiler may have
+// swapped the operands of a sum or a product. Whether a result is a NaN
+// does not depend on that order, only which NaN it is: the bodies run a
+// block unguarded and run it again guarded when a chain ends as a NaN.
+template <bool kGuard, class V>
+TOVA_INLINE V first_nan(V first, V result) {
+  if constexpr (kGuard)
+    return first != first ? first : result;
+  else
+    return result;
+}
+template <class M>
+TOVA_INLINE bool any_set(M mask) {
+  auto any = mask[0];
+  for (int q = 1; q < static_cast<int>(sizeof mask / sizeof mask[0]); ++q) any |= mask[q];
+  return any != 0;
+}
+template <class V>
+TOVA_INLINE bool any_nan(V v) {
+  return any_set(v != v);
+}
 // Halves of a vector, by shuffles (a trip through memory would stall the
 // chains that read them).
 TOVA_INLINE vfh low_floats(vf v) {
@@ -141,10 +164,11 @@ TOVA_INLINE vf distance_over_range(vf xi, vf xj, double range) {
   return narrow(absolute(widen(xi) - widen(xj)) / range);
 }
 TOVA_INLINE vf circular(vf xi, vf xj, double period) {
-  const vf d = narrow(absolute(widen(xi) - widen(xj)));
-  const vf c = narrow(period - widen(d));
-  const vf shorter = c <= d ? c : d;
-  return narrow(2.0 * widen(shorter) / period);
+  const vd d = absolute(widen(xi) - widen(xj));
+  const vd c = period - d;
+  // c < d rather than c <= d: one instruction, and c = d has one score.
+  const vd shorter = c < d ? c : d;
+  return narrow(2.0 * shorter / period);
 }
 
 struct Rule {

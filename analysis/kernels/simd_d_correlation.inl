@@ -144,6 +144,8 @@ struct TaskView {
   // columns column_k and column_l, and l_unsigned marks the lanes whose K is
   // unordered.
   vi column_k, column_l, l_unsigned;
+  // Lanes whose K comes after L in the data: the formula's K is the task's L.
+  vi swapped;
 };
 
 // The rows a task reads: K's two scores and the partners' scores, as
@@ -154,6 +156,7 @@ struct TaskRows {
   const float* partners;
   vi partner_unordered;
   vi column_k, column_l, l_unsigned;  // packed tasks
+  vi swapped;
 };
 
 TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
@@ -163,7 +166,8 @@ TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
                   v.partner_unordered,
                   v.column_k,
                   v.column_l,
-                  v.l_unsigned};
+                  v.l_unsigned,
+                  v.swapped};
 }
 
 TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
@@ -209,10 +213,12 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 }
 
 // The means' pass over one block for kTasks tasks at once (independent
-// chains interleaved to hide the latency of each).
-template <int kTasks, bool kPacked>
-void accumulate_means(TaskState* const* states, const TaskView* const* views,
-                      const ScoreBlock& block, int pairs) {
+// chains interleaved to hide the latency of each). Unguarded, a task whose
+// chains end the block with a NaN keeps its state as it was and has its
+// bit set in the result, for a guarded run of the block.
+template <int kTasks, bool kPacked, bool kGuard>
+unsigned accumulate_means(TaskState* const* states, const TaskView* const* views,
+                          const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
   TaskRows rows[kTasks];
   vf mean_k[kTasks], mean_l[kTasks];
@@ -234,27 +240,33 @@ void accumulate_means(TaskState* const* states, const TaskView* const* views,
       const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
-      mean_k[t] += masked(sk, use_k);
-      mean_l[t] += masked(sl, use_l);
+      mean_k[t] = first_nan<kGuard>(mean_k[t], mean_k[t] + masked(sk, use_k));
+      mean_l[t] = first_nan<kGuard>(mean_l[t], mean_l[t] + masked(sl, use_l));
       count_k[t] -= (vu)use_k;
       count_l[t] -= (vu)use_l;
     }
   }
+  unsigned again = 0;
 #pragma GCC unroll 4
   for (int t = 0; t < kTasks; ++t) {
+    if (!kGuard && any_set((mean_k[t] != mean_k[t]) | (mean_l[t] != mean_l[t]))) {
+      again |= 1u << t;
+      continue;
+    }
     states[t]->mean_k = mean_k[t];
     states[t]->mean_l = mean_l[t];
     states[t]->count_k = count_k[t];
     states[t]->count_l = count_l[t];
   }
+  return again;
 }
 
-// The sums' pass over one block for kTasks tasks at once. Skipped pairs add
-// +0.0, which leaves every chain as it is: a sum that starts at +0.0 is
-// never -0.0.
-template <int kTasks, bool kReplace, bool kPacked>
-void accumulate_sums(TaskState* const* states, const TaskView* const* views,
-                     const ScoreBlock& block, int pairs) {
+// The sums' pass over one block for kTasks tasks at once, unguarded as the
+// means' pass. Skipped pairs add +0.0, which leaves every chain as it is: a
+// sum that starts at +0.0 is never -0.0.
+template <int kTasks, bool kReplace, bool kPacked, bool kGuard>
+unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
+                         const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
   TaskRows rows[kTasks];
   vf sum_k[kTasks], sum_l[kTasks], sum_kk[kTasks], sum_ll[kTasks], squared[kTasks];
@@ -287,18 +299,34 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
       }
       sk = masked(sk, valid);
       sl = masked(sl, valid);
-      sum_k[t] += sk;
-      sum_l[t] += sl;
-      sum_kk[t] += sk * sk;
-      sum_ll[t] += sl * sl;
-      const vf difference = sk - sl;
-      squared[t] += difference * difference;
-      kl_low[t] = round_to_float(kl_low[t] + low_half(sk) * low_half(sl));
-      kl_high[t] = round_to_float(kl_high[t] + high_half(sk) * high_half(sl));
+      sum_k[t] = first_nan<kGuard>(sum_k[t], sum_k[t] + sk);
+      sum_l[t] = first_nan<kGuard>(sum_l[t], sum_l[t] + sl);
+      sum_kk[t] = first_nan<kGuard>(sum_kk[t], sum_kk[t] + sk * sk);
+      sum_ll[t] = first_nan<kGuard>(sum_ll[t], sum_ll[t] + sl * sl);
+      // s_K - s_L and s_K * s_L with the formula's K first: in a swapped
+      // lane that is the task's L. Both orders of the difference have the
+      // same square.
+      const vf first = rows[t].swapped ? sl : sk;
+      const vf difference = first_nan<kGuard>(first, sk - sl);
+      squared[t] = first_nan<kGuard>(squared[t], squared[t] + difference * difference);
+      const vdh product_low = first_nan<kGuard>(low_half(first), low_half(sk) * low_half(sl));
+      const vdh product_high = first_nan<kGuard>(high_half(first), high_half(sk) * high_half(sl));
+      kl_low[t] = first_nan<kGuard>(kl_low[t], round_to_float(kl_low[t] + product_low));
+      kl_high[t] = first_nan<kGuard>(kl_high[t], round_to_float(kl_high[t] + product_high));
     }
   }
+  unsigned again = 0;
 #pragma GCC unroll 4
   for (int t = 0; t < kTasks; ++t) {
+    if constexpr (!kGuard) {
+      const vf kl = join(kl_low[t], kl_high[t]);
+      const vi nan = (sum_k[t] != sum_k[t]) | (sum_l[t] != sum_l[t]) | (sum_kk[t] != sum_kk[t]) |
+                     (sum_ll[t] != sum_ll[t]) | (squared[t] != squared[t]) | (kl != kl);
+      if (any_set(nan)) {
+        again |= 1u << t;
+        continue;
+      }
+    }
     TaskState& s = *states[t];
     s.sum_k = sum_k[t];
     s.sum_l = sum_l[t];
@@ -308,18 +336,32 @@ void accumulate_sums(TaskState* const* states, const TaskView* const* views,
     s.sum_kl_low = kl_low[t];
     s.sum_kl_high = kl_high[t];
   }
+  return again;
 }
 
-template <int kTasks, bool kMeans, bool kPacked>
-void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
+template <int kTasks, bool kMeans, bool kPacked, bool kGuard>
+unsigned accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
+                    int pairs) {
   bool double_zero = false;
   for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
   if constexpr (kMeans)
-    accumulate_means<kTasks, kPacked>(s, v, block, pairs);
+    return accumulate_means<kTasks, kPacked, kGuard>(s, v, block, pairs);
   else if (double_zero)
-    accumulate_sums<kTasks, true, kPacked>(s, v, block, pairs);
+    return accumulate_sums<kTasks, true, kPacked, kGuard>(s, v, block, pairs);
   else
-    accumulate_sums<kTasks, false, kPacked>(s, v, block, pairs);
+    return accumulate_sums<kTasks, false, kPacked, kGuard>(s, v, block, pairs);
+}
+
+// The block unguarded; a task whose chains met a NaN runs it again, guarded.
+template <int kTasks, bool kMeans, bool kPacked>
+void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
+  const unsigned again = accumulate<kTasks, kMeans, kPacked, false>(s, v, block, pairs);
+  for (int i = 0; i < kTasks; ++i) {
+    if ((again & (1u << i)) == 0) continue;
+    TaskState* const one[1] = {s[i]};
+    const TaskView* const view[1] = {v[i]};
+    accumulate<1, kMeans, kPacked, true>(one, view, block, pairs);
+  }
 }
 
 // Runs the tasks listed in `order` kInterleave at a time, the rest one by
@@ -409,6 +451,7 @@ void d_correlation(const CorrelationWork& work) {
       v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
       v.column_k[lane] = static_cast<int32_t>(k);
       v.column_l[lane] = static_cast<int32_t>(l);
+      v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
       needed[k] = true;
       needed[l] = true;

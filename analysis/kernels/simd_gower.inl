@@ -55,12 +55,23 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
   }
 }
 
+// Adds one row's scores (rows[q * kWidth + lane]) to the means' chains.
+template <bool kGuard>
+void add_row(const float* rows, int64_t count, vf& sums, vu& counts) {
+  const vf marker = splat(kMarker);
+  for (int64_t q = 0; q < count; ++q) {
+    const vf score = load(rows + q * kWidth);
+    const vi use = score != marker;
+    sums = first_nan<kGuard>(sums, sums + masked(score, use));
+    counts -= (vu)use;
+  }
+}
+
 // The means' chains of a vector of variables at a time, one per lane.
 void gower_means(const GowerMeansWork& work) {
   const PreparedData& d = *work.prepared;
   const int64_t n = d.objects;
   float* rows = new float[static_cast<size_t>(kWidth * (n > 0 ? n : 1))];
-  const vf marker = splat(kMarker);
   for (int first = 0; first < work.variable_count; first += kWidth) {
     const int group = work.variable_count - first < kWidth ? work.variable_count - first : kWidth;
     for (int64_t e = 0; e < kWidth * n; ++e) rows[e] = kMarker;  // unused lanes
@@ -70,11 +81,13 @@ void gower_means(const GowerMeansWork& work) {
       const int64_t count = n - 1 - i;
       for (int g = 0; g < group; ++g)
         score_row(d, work.variables[first + g], i, i + 1, count, g, rows);
-      for (int64_t q = 0; q < count; ++q) {
-        const vf score = load(rows + q * kWidth);
-        const vi use = score != marker;
-        sums += masked(score, use);
-        counts -= (vu)use;
+      const vf sums_before = sums;
+      const vu counts_before = counts;
+      add_row<false>(rows, count, sums, counts);
+      if (any_nan(sums)) {  // again, guarded
+        sums = sums_before;
+        counts = counts_before;
+        add_row<true>(rows, count, sums, counts);
       }
     }
     for (int g = 0; g < group; ++g) {
@@ -86,7 +99,7 @@ void gower_means(const GowerMeansWork& work) {
 }
 
 // Adds variable v's terms to the pairs (i, j), i = 0 .. j - 1, of column j.
-template <int kType>
+template <int kType, bool kGuard>
 void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, float* sums,
                    int32_t* missing, int32_t* hit) {
   const float* column = d.data + v * d.objects;
@@ -118,7 +131,7 @@ void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, floa
     const vi is_missing = xi == kMissingValue;
     const vi is_marker = (score == marker) & ~is_missing;
     markers |= is_marker;
-    sum += masked(is_marker ? replacement : score, ~is_missing);
+    sum = first_nan<kGuard>(sum, sum + masked(is_marker ? replacement : score, ~is_missing));
     miss -= is_missing;
     if (lanes == kWidth) {
       store(sums + i, sum);
@@ -135,27 +148,48 @@ void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, floa
   }
 }
 
+template <bool kGuard>
 void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, float* sums,
                    int32_t* missing, int32_t* hit) {
   switch (d.type[v]) {
     case 1:
-      return fill_variable<1>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<1, kGuard>(d, v, j, mean, sums, missing, hit);
     case 2:
-      return fill_variable<2>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<2, kGuard>(d, v, j, mean, sums, missing, hit);
     case 3:
     case 33:
-      return fill_variable<3>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<3, kGuard>(d, v, j, mean, sums, missing, hit);
     case 4:
-      return fill_variable<4>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<4, kGuard>(d, v, j, mean, sums, missing, hit);
     case 5:
     case 7:
-      return fill_variable<7>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<7, kGuard>(d, v, j, mean, sums, missing, hit);
     case 6:
-      return fill_variable<6>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<6, kGuard>(d, v, j, mean, sums, missing, hit);
     case 34:
-      return fill_variable<34>(d, v, j, mean, sums, missing, hit);
+      return fill_variable<34, kGuard>(d, v, j, mean, sums, missing, hit);
     default:
       return;
+  }
+}
+
+// The sums of the pairs (i, j), i < j, over the variables in order, and
+// their missing counts.
+template <bool kGuard>
+void fill_column(const GowerFillWork& work, int64_t j, float* sums, int32_t* missing,
+                 int32_t* hits) {
+  const PreparedData& d = *work.prepared;
+  const int64_t n = d.objects;
+  for (int64_t i = 0; i < j; ++i) {
+    sums[i] = 0.0f;
+    missing[i] = 0;
+  }
+  for (int64_t v = 0; v < d.variables; ++v) {
+    if (d.data[j + v * n] == kMissingValue) {
+      for (int64_t i = 0; i < j; ++i) ++missing[i];
+      continue;
+    }
+    fill_variable<kGuard>(d, v, j, work.mean_score[v], sums, missing, &hits[v]);
   }
 }
 
@@ -175,17 +209,14 @@ void gower_fill(const GowerFillWork& work) {
     for (int64_t j = last; j >= first; --j) {
       // Column j holds the pairs (i, j), i < j, then the diagonal (j, j).
       float* sums = work.semimatrix + j * (j + 1) / 2;
-      for (int64_t i = 0; i < j; ++i) {
-        sums[i] = 0.0f;
-        missing[i] = 0;
+      fill_column<false>(work, j, sums, missing, hits);
+      vi nan = {};
+      for (int64_t i = 0; i < j; i += kWidth) {
+        const vf sum =
+            j - i < kWidth ? load_first(sums + i, static_cast<int>(j - i)) : load(sums + i);
+        nan |= sum != sum;
       }
-      for (int64_t v = 0; v < m; ++v) {
-        if (d.data[j + v * n] == kMissingValue) {
-          for (int64_t i = 0; i < j; ++i) ++missing[i];
-          continue;
-        }
-        fill_variable(d, v, j, work.mean_score[v], sums, missing, &hits[v]);
-      }
+      if (any_set(nan)) fill_column<true>(work, j, sums, missing, hits);  // again, guarded
       const float divisor = static_cast<float>(m);
       for (int64_t i = 0; i < j; i += kWidth) {
         const int lanes = j - i < kWidth ? static_cast<int>(j - i) : kWidth;

@@ -9,6 +9,10 @@
 //
 // TOVA_UPDATE_GOLDEN=1 rewrites the expected files from the program's output
 // instead of comparing (review the differences before committing them).
+//
+// Every case is also run with each set of vector bodies and 1, 2 and 3
+// worker threads (TOVA_SIMD, TOVA_THREADS): the bytes must not change. A set
+// the processor cannot run falls back to the widest it can.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -73,15 +77,17 @@ struct Outcome {
   std::map<std::string, std::string> files;
 };
 
+// `environment`: assignments put before the program in the shell command.
 Outcome run_program(const std::map<std::string, std::string>& inputs, const std::string& answers,
-                    const std::string& name) {
+                    const std::string& name, const std::string& environment = "") {
   const fs::path work =
       fs::temp_directory_path() / ("tova_golden_" + name + "_" + std::to_string(::getpid()));
   fs::remove_all(work);
   fs::create_directories(work / "run");
   for (const auto& [file, bytes] : inputs) write_file(work / "run" / file, bytes);
   write_file(work / "answers.txt", answers);
-  const std::string command = "cd '" + (work / "run").string() + "' && '" + kProgram.string() +
+  const std::string command = "cd '" + (work / "run").string() + "' && " + environment + "'" +
+                              kProgram.string() +
                               "' < ../answers.txt > ../stdout.txt 2> ../stderr.txt";
   const int wait_status = std::system(command.c_str());
   Outcome out;
@@ -158,6 +164,25 @@ TEST_P(WholeRun, MatchesGoldenFiles) {
   const Outcome out =
       run_program(files_in(folder / "input"), read_file(folder / "answers.txt"), GetParam());
   check_case(folder / "expected", out, {});
+}
+
+TEST_P(WholeRun, SameBytesOnEveryInstructionSetAndThreadCount) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs the console program through a POSIX shell";
+#endif
+  if (updating()) GTEST_SKIP() << "the expected files come from MatchesGoldenFiles";
+  const fs::path folder = kSource / "tests" / "golden" / GetParam();
+  for (const char* simd : {"generic", "avx2", "avx512"}) {
+    for (const char* threads : {"1", "2", "3"}) {
+      SCOPED_TRACE(std::string("TOVA_SIMD=") + simd + " TOVA_THREADS=" + threads);
+      const std::string environment =
+          std::string("TOVA_SIMD=") + simd + " TOVA_THREADS=" + threads + " ";
+      check_case(folder / "expected",
+                 run_program(files_in(folder / "input"), read_file(folder / "answers.txt"),
+                             GetParam(), environment),
+                 {});
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, WholeRun, ::testing::ValuesIn(golden_cases()),

@@ -142,6 +142,33 @@ TEST(DCorrelationCases, NotComparablePairsTakeTheMeanScore) {
   check_all_paths(s, "double zero");
 }
 
+TEST(DCorrelationCases, NaNOfTheFirstOperandWins) {
+  // The type-7 score inf/inf is -NaN, the type-33 score |inf - inf| / R is
+  // +NaN: every sum, product and difference of the two keeps the sign of
+  // the formula's first operand, which is K's, whichever variable the fast
+  // kernel puts first.
+  const float inf = INFINITY;
+  const DataSet ordered = testing::prepare(2, {7, 33}, {{inf, 1e-30f}, {inf, inf}});
+  const Matrices plain = run_plain(ordered);
+  EXPECT_EQ(bits(at(plain.correlation, 2, 1, 2)), 0xffc00000u);
+  EXPECT_EQ(bits(at(plain.distance, 2, 1, 2)), 0xffc00000u);
+  check_all_paths(ordered, "-NaN first");
+  const DataSet reversed = testing::prepare(2, {33, 7}, {{inf, inf}, {inf, 1e-30f}});
+  const Matrices swapped = run_plain(reversed);
+  EXPECT_EQ(bits(at(swapped.correlation, 2, 1, 2)), 0x7fc00000u);
+  EXPECT_EQ(bits(at(swapped.distance, 2, 1, 2)), 0x7fc00000u);
+  check_all_paths(reversed, "+NaN first");
+}
+
+TEST(DCorrelationCases, CircularDistancesStayInDouble) {
+  // d = 23.96 - 0.174 and c = 24 - d are compared and divided unrounded:
+  // against a nominal variable that scores 0 the squared distance is the
+  // square of the circular score 0.01783341 (not 0.01783339).
+  const DataSet s = testing::prepare(2, {6, 1}, {{23.96f, 0.174f}, {1, 1}}, {24, 0});
+  EXPECT_EQ(bits(at(run_plain(s).distance, 2, 1, 2)), bits(square(0.01783341f)));
+  check_all_paths(s, "decimal circular");
+}
+
 TEST(DCorrelationCases, MissingValueRemovesOnlyItsVariablesPairs) {
   // Object 2 is missing in variable 1: pairs (1,2) and (2,3) leave the
   // correlations of variable 1, but not that of variables 2 and 3.
@@ -248,6 +275,24 @@ TEST(DCorrelationFast, MatchesPlainForEachTypeCode) {
       spec.seed = static_cast<uint64_t>(type * 100 + m);
       check_all_paths(testing::random_data(spec),
                       "type " + std::to_string(type) + " m " + std::to_string(m));
+    }
+  }
+}
+
+TEST(DCorrelationFast, MatchesPlainWithNaNsOfBothSigns) {
+  // Few variables (packed vectors of pairs) and many; the double-zero
+  // variables both before and after the others in the data.
+  uint64_t seed = 300;
+  for (const int64_t objects : {2, 5, 23}) {
+    for (const int64_t variables : {2, 7, 11, 40}) {
+      RandomSpec spec;
+      spec.objects = objects;
+      spec.types = testing::mixed_types(variables, static_cast<int>(seed % 9));
+      spec.missing_rate = 0.05;
+      spec.infinite_rate = 0.2;
+      spec.seed = seed++;
+      check_all_paths(testing::random_data(spec), "infinite values n " + std::to_string(objects) +
+                                                      " m " + std::to_string(variables));
     }
   }
 }

@@ -3,6 +3,7 @@
 // instruction set the processor runs and several thread counts.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -86,6 +87,15 @@ TEST(GowerCases, OneObjectGivesASingleZero) {
   check_all_paths(s, "one object");
 }
 
+TEST(GowerCases, NegativeVariableCountIsTheDivisor) {
+  // No variable is scored; every sum 0.0 over m = -3 is -0.0.
+  testing::DataSet s;
+  s.objects = 3;
+  s.variables = -3;
+  for (float x : run_plain(s)) EXPECT_EQ(bits(x), 0x80000000u);
+  check_all_paths(s, "negative count");
+}
+
 TEST(GowerCases, DiagonalPositionsEndAsZero) {
   const DataSet s = testing::prepare(
       5, {7, 6, 3}, {{1, 2, 3, 4, 5}, {0, 90, 180, 270, 10}, {0, 0, 1, 2, 3}}, {0, 360, 0});
@@ -99,6 +109,26 @@ TEST(GowerCases, CircularScoreTakesTheShorterWay) {
   const std::vector<float> plain = run_plain(s);
   EXPECT_EQ(plain[position(1, 2)], f32(2.0 * 20.0 / 360.0));
   check_all_paths(s, "circular");
+}
+
+TEST(GowerCases, CircularDistancesStayInDouble) {
+  // d = 23.96 - 0.174 and c = 24 - d are not rounded to float before the
+  // comparison and the quotient: 1.783341E-02, not 1.783339E-02.
+  const DataSet s = testing::prepare(2, {6}, {{23.96f, 0.174f}}, {24});
+  EXPECT_EQ(bits(run_plain(s)[position(1, 2)]), bits(0.01783341f));
+  check_all_paths(s, "decimal circular");
+}
+
+TEST(GowerCases, NaNOfTheFirstOperandWins) {
+  // inf/inf gives -NaN, |inf - inf| +NaN; the sum of the two keeps the sign
+  // of the variable added first.
+  const float inf = INFINITY;
+  const DataSet ordered = testing::prepare(2, {7, 33}, {{inf, 1e-30f}, {inf, inf}});
+  EXPECT_EQ(bits(run_plain(ordered)[position(1, 2)]), 0xffc00000u);
+  check_all_paths(ordered, "-NaN first");
+  const DataSet reversed = testing::prepare(2, {33, 7}, {{inf, inf}, {inf, 1e-30f}});
+  EXPECT_EQ(bits(run_plain(reversed)[position(1, 2)]), 0x7fc00000u);
+  check_all_paths(reversed, "+NaN first");
 }
 
 TEST(GowerCases, MissingVariableLeavesTheMean) {
@@ -179,6 +209,22 @@ TEST(GowerFast, MatchesPlainForEachTypeCode) {
     spec.missing_rate = 0.05;
     spec.seed = static_cast<uint64_t>(type);
     check_all_paths(testing::random_data(spec), "type " + std::to_string(type));
+  }
+}
+
+TEST(GowerFast, MatchesPlainWithNaNsOfBothSigns) {
+  uint64_t seed = 500;
+  for (const int64_t objects : {4, 19, 70}) {
+    for (const int64_t variables : {2, 9, 40}) {
+      RandomSpec spec;
+      spec.objects = objects;
+      spec.types = testing::mixed_types(variables, static_cast<int>(seed % 9));
+      spec.missing_rate = 0.05;
+      spec.infinite_rate = 0.15;
+      spec.seed = seed++;
+      check_all_paths(testing::random_data(spec), "infinite values n " + std::to_string(objects) +
+                                                      " m " + std::to_string(variables));
+    }
   }
 }
 

@@ -33,14 +33,21 @@ DataSet view_of(kernels::testing::DataSet& s) {
   return d;
 }
 
-kernels::testing::DataSet random_set(int64_t n, int64_t m, double missing, int offset,
-                                     uint64_t seed) {
+// Missing values and infinite ones (scores not a number, of either sign).
+struct Rates {
+  double missing;
+  double infinite;
+};
+const Rates kRates[] = {{0.0, 0.0}, {0.1, 0.0}, {0.1, 0.1}};
+
+kernels::testing::DataSet random_set(int64_t n, int64_t m, Rates rates, int offset, uint64_t seed) {
   kernels::testing::RandomSpec spec;
   spec.objects = n;
   spec.types = kernels::testing::mixed_types(m, offset);
   for (int32_t& t : spec.types)
     if (t == 33) t = 3;  // as the preparation of the variables leaves it
-  spec.missing_rate = missing;
+  spec.missing_rate = rates.missing;
+  spec.infinite_rate = rates.infinite;
   spec.seed = seed;
   return kernels::testing::random_data(spec);
 }
@@ -50,8 +57,8 @@ const int64_t kShapes[][2] = {{2, 2}, {5, 9}, {17, 17}, {40, 23}, {61, 37}, {120
 TEST(KernelsMatchAnalysis, DCorrelation) {
   uint64_t seed = 1;
   for (const auto& shape : kShapes) {
-    for (double missing : {0.0, 0.1}) {
-      kernels::testing::DataSet s = random_set(shape[0], shape[1], missing, seed % 9, seed);
+    for (const Rates& rates : kRates) {
+      kernels::testing::DataSet s = random_set(shape[0], shape[1], rates, seed % 9, seed);
       ++seed;
       const DataSet d = view_of(s);
       const int64_t n = s.objects, m = s.variables, t = n * (n + 1) / 2;
@@ -73,8 +80,8 @@ TEST(KernelsMatchAnalysis, DCorrelation) {
 TEST(KernelsMatchAnalysis, Gower) {
   uint64_t seed = 100;
   for (const auto& shape : kShapes) {
-    for (double missing : {0.0, 0.1}) {
-      kernels::testing::DataSet s = random_set(shape[0], shape[1], missing, seed % 9, seed);
+    for (const Rates& rates : kRates) {
+      kernels::testing::DataSet s = random_set(shape[0], shape[1], rates, seed % 9, seed);
       ++seed;
       const DataSet d = view_of(s);
       const int64_t t = s.objects * (s.objects + 1) / 2;

@@ -132,9 +132,12 @@ DataSet random_data(const RandomSpec& spec) {
   for (int32_t t : spec.types) {
     std::vector<float> column(static_cast<size_t>(n));
     // Few distinct values for the ranked and nominal types, so that ties are
-    // common; fractional values for the interval type, so that differences
-    // are inexact in single precision.
+    // common; fractional values for the interval and circular types, so that
+    // differences are inexact in single precision; periods whose halves are
+    // not whole numbers of the data's steps.
     const int levels = 2 + static_cast<int>(random() % 9);
+    static const float kPeriods[] = {360.0f, 365.25f, 24.0f, 6.2831855f};
+    const float period = kPeriods[random() % 4];
     for (float& x : column) {
       const double u = unit(random);
       switch (t) {
@@ -149,7 +152,7 @@ DataSet random_data(const RandomSpec& spec) {
           break;
         case 6:
         case 34:
-          x = static_cast<float>(std::floor(u * 3600.0) / 10.0);
+          x = static_cast<float>(std::floor(u * period * 1000.0) / 1000.0);
           break;
         default:
           x = static_cast<float>(u * 50.0 - 5.0);
@@ -157,10 +160,12 @@ DataSet random_data(const RandomSpec& spec) {
       }
       const bool double_zero = t == 2 || t == 3 || t == 33 || t == 34;
       if (double_zero && unit(random) < spec.zero_rate) x = 0.0f;
+      const bool ranked = t >= 2 && t <= 5;
+      if (!ranked && unit(random) < spec.infinite_rate) x = INFINITY;
       if (unit(random) < spec.missing_rate) x = -1.0f;
     }
     columns.push_back(column);
-    periods.push_back(t == 6 || t == 34 ? 360.0f : 0.0f);
+    periods.push_back(t == 6 || t == 34 ? period : 0.0f);
   }
   return prepare(n, spec.types, columns, periods);
 }

@@ -37,6 +37,9 @@ struct RandomSpec {
   std::vector<int32_t> types;  // one per variable
   double missing_rate = 0.0;   // chance of -1 per value
   double zero_rate = 0.25;     // chance of 0 for double-zero types
+  // Chance of +infinity for the types that are not ranked: infinite and
+  // not-a-number scores of both signs.
+  double infinite_rate = 0.0;
   uint64_t seed = 1;
 };
 DataSet random_data(const RandomSpec& spec);
