@@ -1,6 +1,10 @@
 #include "analysis/kernels/workers.h"
 
 #include <cstdlib>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -22,11 +26,31 @@ int resolve_thread_count(int threads) {
 }
 
 void run_workers(int count, const std::function<void(int)>& body) {
+  // A failure on a worker (its work space not to be had) would end the
+  // process from that thread; it is carried to the caller instead, after
+  // every worker has finished.
+  std::exception_ptr failure;
+  std::mutex failure_lock;
+  auto guarded_body = [&](int part) {
+    try {
+      body(part);
+    } catch (...) {
+      const std::lock_guard<std::mutex> hold(failure_lock);
+      if (!failure) failure = std::current_exception();
+    }
+  };
   std::vector<std::thread> threads;
-  threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
-  for (int t = 1; t < count; ++t) threads.emplace_back(body, t);
-  if (count > 0) body(0);
+  try {
+    threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
+    for (int t = 1; t < count; ++t) threads.emplace_back(guarded_body, t);
+  } catch (const std::system_error&) {
+    failure = std::make_exception_ptr(std::bad_alloc());  // a thread is memory too
+  } catch (const std::bad_alloc&) {
+    failure = std::current_exception();
+  }
+  if (!failure && count > 0) guarded_body(0);
   for (std::thread& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace tova::kernels
