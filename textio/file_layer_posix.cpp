@@ -102,6 +102,9 @@ void install_partial_cleanup() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // A file-size limit is then a failed write, reported like a full disk,
+  // instead of a signal that ends the process with its partial file.
+  ::signal(SIGXFSZ, SIG_IGN);
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction action {};
     // A signal the caller ignores (nohup) stays ignored.
