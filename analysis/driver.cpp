@@ -67,8 +67,7 @@ void check_header(int32_t object_count, int32_t variable_count, int32_t gower_op
     textio::fatal_data_error("Object count " + std::to_string(object_count) + " is negative");
   }
   if (variable_count < 0) {
-    textio::fatal_data_error("Variable count " + std::to_string(variable_count) +
-                             " is negative");
+    textio::fatal_data_error("Variable count " + std::to_string(variable_count) + " is negative");
   }
   for (const std::string_view result : {kLoadsFileName, kMatrixFileName}) {
     if (result == kMatrixFileName && gower_option != 1) continue;

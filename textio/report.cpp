@@ -29,7 +29,7 @@ void fatal_report(std::string_view header, std::string_view message, bool statem
   const std::string unit = c.default_unit ? "*" : std::to_string(c.unit_number);
   const std::string_view name = statement_name(c.kind);
   const std::string place(where);  // it may name a unit that closing frees
-  c.active = false;                 // the statement in progress ends with the process
+  c.active = false;                // the statement in progress ends with the process
   close_everything(false);
   write_error_line("? " + std::string(header) + "\n");
   write_error_line("? " + std::string(message) + "\n");

@@ -52,7 +52,7 @@ struct Unit {
   platform::FileHandle handle = platform::kNoFile;
   int32_t console_code = 0;  // -10, -11, -12 for the console units, else 0
   std::string name;
-  std::string partial;  // the file written beside `name` until CLOSE commits it
+  std::string partial;         // the file written beside `name` until CLOSE commits it
   std::vector<char> transfer;  // the unit's own buffer
   size_t fill = 0;             // bytes held
   size_t position = 0;         // next byte to take (reading)

@@ -122,8 +122,7 @@ TEST(FindUnusableValue, RefusesNaNInfinityAndValuesAbove1E31) {
   }
   {
     DataBuilder b({kRanked}, {{1, nan}});
-    EXPECT_EQ(find_unusable_value(b.data()).value().substr(0, 28),
-              "Value NaN of object 2 cannot");
+    EXPECT_EQ(find_unusable_value(b.data()).value().substr(0, 28), "Value NaN of object 2 cannot");
   }
   {
     DataBuilder b({kRankedDoubleZero}, {{2e31f}});

@@ -147,8 +147,8 @@ TEST(Conversion, IntegersAcceptSignAndDigitsOnly) {
 }
 
 TEST(Conversion, IntegersBeyond32BitsAreRefusedNotWrapped) {
-  for (const char* wide : {"2147483648", "-2147483649", "4294967297", "4294967303",
-                           "99999999999999999999999"}) {
+  for (const char* wide :
+       {"2147483648", "-2147483649", "4294967297", "4294967303", "99999999999999999999999"}) {
     EXPECT_EQ(failure_code([wide] { convert_integer(wide); }), kIntegerOutOfRange) << wide;
   }
 }

@@ -30,7 +30,6 @@ using testing::ConsoleCapture;
 using testing::run_to_end;
 using testing::TempDirectory;
 
-
 namespace fs = std::filesystem;
 
 OpenSpecifiers replace_status() {

@@ -1,12 +1,11 @@
 // Thread counts and the choice of vector bodies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
-
-#include <atomic>
 #include <new>
+#include <thread>
 
 #include "analysis/kernels/kernels.h"
 #include "analysis/kernels/simd_kernels.h"
