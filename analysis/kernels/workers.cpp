@@ -4,7 +4,6 @@
 #include <exception>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -40,16 +39,16 @@ void run_workers(int count, const std::function<void(int)>& body) {
     }
   };
   std::vector<std::thread> threads;
+  bool started = true;
   try {
     threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
     for (int t = 1; t < count; ++t) threads.emplace_back(guarded_body, t);
-  } catch (const std::system_error&) {
-    failure = std::make_exception_ptr(std::bad_alloc());  // a thread is memory too
-  } catch (const std::bad_alloc&) {
-    failure = std::current_exception();
+  } catch (...) {
+    started = false;  // a thread that cannot be had is memory that cannot be had
   }
-  if (!failure && count > 0) guarded_body(0);
+  if (started && count > 0) guarded_body(0);
   for (std::thread& thread : threads) thread.join();
+  if (!started && !failure) failure = std::make_exception_ptr(std::bad_alloc());
   if (failure) std::rethrow_exception(failure);
 }
 
