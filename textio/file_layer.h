@@ -31,8 +31,8 @@ int32_t open_existing(const std::string& name, FileHandle* handle, bool* writabl
 // old file stays as it was, and an interrupt or termination signal deletes
 // the partial file before the process ends. An existing `name` that may not
 // be written is refused here, as opening it would be. When `name` is not a
-// regular file (a device, a pipe) it is opened for writing directly and
-// *partial is left empty.
+// regular file (a device, a pipe), or the directory takes no new file, it
+// is opened for writing directly and *partial is left empty.
 int32_t create_replacement(const std::string& name, FileHandle* handle, std::string* partial);
 int32_t commit_replacement(const std::string& partial, const std::string& name);
 void discard_replacement(const std::string& partial);

@@ -192,7 +192,12 @@ int32_t create_replacement(const std::string& name, FileHandle* handle, std::str
   }
   std::string beside = name + ".partial-" + std::to_string(::getpid());
   const int fd = ::open(beside.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return system_code(errno, name);
+  if (fd < 0) {
+    // A writable file in a directory that takes no new file is rewritten
+    // in place, as before.
+    if (exists) return open_file(name, false, true, true, handle);
+    return system_code(errno, name);
+  }
   if (exists) static_cast<void>(::fchmod(fd, info.st_mode & 07777));
   track_partial(beside);
   *handle = fd;

@@ -141,7 +141,12 @@ int32_t create_replacement(const std::string& name, FileHandle* handle, std::str
                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
   HANDLE created = CreateFileA(beside.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                                CREATE_ALWAYS, kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept, nullptr);
-  if (created == INVALID_HANDLE_VALUE) return last_error();
+  if (created == INVALID_HANDLE_VALUE) {
+    // A writable file in a folder that takes no new file is rewritten in
+    // place, as before.
+    if (attributes != INVALID_FILE_ATTRIBUTES) return open_file(name, false, true, true, handle);
+    return last_error();
+  }
   track_partial(beside);
   *handle = from_handle(created);
   *partial = std::move(beside);
