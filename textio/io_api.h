@@ -58,6 +58,11 @@ int32_t begin_read(const IoStatement& statement);
 int32_t transfer_item(const IoItem& item);
 int32_t end_statement();
 
+// STATUS=: OLD opens an existing file only (read only when it cannot be
+// written or is no regular file: a pipe, a device); REPLACE writes beside
+// the old file and replaces it at CLOSE, only after a complete write;
+// anything else reuses an existing file, cut after the new contents, or
+// creates a missing one.
 struct OpenSpecifiers {
   std::string_view status;  // NEW, OLD, SCRATCH, UNKNOWN, REPLACE
   std::string_view access;
