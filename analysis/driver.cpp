@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstring>
+#include <new>
+#include <string>
 #include <string_view>
 
 #include "analysis/arrays.h"
@@ -57,9 +59,26 @@ void deallocate_group(const std::array<ArrayDescriptor*, N>& group) {
   textio::deallocate(group);
 }
 
-}  // namespace
+// Counts the data file gives that no run can use, and a data file that the
+// results would overwrite, end the run before anything is allocated or
+// written.
+void check_header(int32_t object_count, int32_t variable_count, int32_t gower_option) {
+  if (object_count < 0) {
+    textio::fatal_data_error("Object count " + std::to_string(object_count) + " is negative");
+  }
+  if (variable_count < 0) {
+    textio::fatal_data_error("Variable count " + std::to_string(variable_count) + " is negative");
+  }
+  for (const std::string_view result : {kLoadsFileName, kMatrixFileName}) {
+    if (result == kMatrixFileName && gower_option != 1) continue;
+    if (textio::unit_is_file(kDataUnit, result)) {
+      textio::fatal_data_error("The data file is " + std::string(result) +
+                               ", which the results would overwrite");
+    }
+  }
+}
 
-void run_analysis() {
+[[noreturn]] void analyse() {
   static const textio::FormatTable kWholeLine = textio::compile_format("(A)");
   char data_file_name[kNameLength];
   char data_title[kNameLength];
@@ -72,11 +91,15 @@ void run_analysis() {
 
   WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
   ReadStatement(kConsole, &kWholeLine).character(data_file_name, kNameLength);
-  textio::open_unit(kDataUnit, std::string_view(data_file_name, kNameLength));
+  // The data file must exist; it is read, never created.
+  textio::OpenSpecifiers existing;
+  existing.status = "OLD";
+  textio::open_unit(kDataUnit, std::string_view(data_file_name, kNameLength), existing);
   ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kNameLength);
   WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
   ReadStatement(kConsole).integer(gower_option);
   ReadStatement(textio::unit(kDataUnit)).integer(object_count).integer(variable_count);
+  check_header(object_count, variable_count, gower_option);
 
   // In 64 bits, so that object counts whose (n - 1)n passes 2^31 reach the
   // allocation (and its failure report) with their true sizes.
@@ -120,9 +143,7 @@ void run_analysis() {
 
   read_data_file(data);
   set_diagonals(variable_count, correlations, distances);
-  if (const auto unrankable = find_unrankable_value(data)) {
-    textio::fatal_data_error(*unrankable);
-  }
+  if (const auto unusable = find_unusable_value(data)) textio::fatal_data_error(*unusable);
   rank_variables(data);
   // The work arrays of group 1 are the literal loops' storage; the kernel
   // keeps its per-thread blocks of its own.
@@ -164,6 +185,18 @@ void run_analysis() {
     write_matrix_dis(title, object_count, triangle_size, gower.semimatrix);
   }
   textio::stop(" ");
+}
+
+}  // namespace
+
+void run_analysis() {
+  // Memory that cannot be had anywhere in the run (kernel work space,
+  // threads, buffers) ends it as a failed ALLOCATE does.
+  try {
+    analyse();
+  } catch (const std::bad_alloc&) {
+    textio::allocation_failed();
+  }
 }
 
 }  // namespace tova

@@ -85,7 +85,7 @@ RankExtremes rank_column(DataSet& d, int32_t j) {
       }
     }
     // Values that no group can take are refused before ranking
-    // (find_unrankable_value); this only keeps a bad column from spinning.
+    // (find_unusable_value); this only keeps a bad column from spinning.
     if (t == 0) break;
   } while (ranked < n - missing);
   return e;
@@ -173,23 +173,25 @@ float rank_range(DataSet& d, int32_t j, RankExtremes e) {
 
 std::string describe_value(float x) {
   if (std::isnan(x)) return "NaN";
-  if (std::isinf(x)) return "INF";
+  if (std::isinf(x)) return x > 0 ? "INF" : "-INF";
   return "above 1.0E31";
 }
 
 }  // namespace
 
-std::optional<std::string> find_unrankable_value(const DataSet& d) {
+std::optional<std::string> find_unusable_value(const DataSet& d) {
   for (int64_t j = 1; j <= d.variable_count; ++j) {
-    if (!is_ranked_type(d.variable_type(j))) continue;
+    const bool ranked = is_ranked_type(d.variable_type(j));
     for (int64_t i = 1; i <= d.object_count; ++i) {
       const float x = d.data_matrix(i, j);
       // Exactly 1.0E31 still forms a group; larger values and NaN never do.
-      if (std::isnan(x) || x > kAboveAll) {
-        return "Value " + describe_value(x) + " of object " + std::to_string(i) +
-               " cannot be ranked in variable " + std::to_string(j) +
-               " (ranked values must not exceed 1.0E31)";
-      }
+      const bool unrankable = ranked && (std::isnan(x) || x > kAboveAll);
+      if (!unrankable && std::isfinite(x)) continue;
+      return "Value " + describe_value(x) + " of object " + std::to_string(i) +
+             (unrankable ? " cannot be ranked in variable " + std::to_string(j) +
+                               " (ranked values must not exceed 1.0E31)"
+                         : " cannot be used in variable " + std::to_string(j) +
+                               " (missing values are written -1)");
     }
   }
   return std::nullopt;

@@ -10,11 +10,14 @@
 
 namespace tova {
 
-// A value that the ranking cannot place (NaN, or above 1.0E31, the value
-// the group search starts from): a message naming it, or nothing. Checked
-// for every variable of types 2 to 5 before rank_variables runs, since such
-// a value would keep the group search from ever finishing.
-std::optional<std::string> find_unrankable_value(const DataSet& data);
+// The first value that no later phase can use, as a message naming it, its
+// object and its variable, or nothing: in a variable of types 2 to 5 a value
+// the ranking cannot place (NaN, or above 1.0E31, the value the group search
+// starts from, which would keep that search from ever finishing); in any
+// variable NaN or an infinity (a missing value written NA or NaN), which
+// would turn every correlation and dissimilarity it touches into NaN.
+// Checked before rank_variables runs.
+std::optional<std::string> find_unusable_value(const DataSet& data);
 
 // Steps 1 to 4 over the whole data matrix: starting values, value ranges,
 // ranks and rank ranges, type 33. Rewrites data_matrix, variable_type,

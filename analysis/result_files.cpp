@@ -16,11 +16,16 @@ constexpr int32_t kMatrixUnit = 2;
 // At most this many components are written and shown per variable.
 constexpr int32_t kShownComponents = 10;
 
+textio::OpenSpecifiers replaced_when_complete() {
+  textio::OpenSpecifiers specifiers;
+  specifiers.status = "REPLACE";
+  return specifiers;
+}
+
 }  // namespace
 
 void write_loads(std::string_view data_title, int32_t n, Ordination& r) {
-  const char loads_name[9] = {'L', 'O', 'A', 'D', 'S', '.', 'T', 'X', 'T'};
-  textio::open_unit(kLoadsUnit, std::string_view(loads_name, sizeof loads_name));
+  textio::open_unit(kLoadsUnit, kLoadsFileName, replaced_when_complete());
   WriteStatement(unit(kLoadsUnit)).character(" PCA loadings from  ").character(data_title);
   if (r.positive_count > kShownComponents) r.positive_count = kShownComponents;
   WriteStatement(unit(kLoadsUnit)).integer(n).integer(r.positive_count);
@@ -41,8 +46,7 @@ void write_loads(std::string_view data_title, int32_t n, Ordination& r) {
 
 void write_matrix_dis(std::string_view data_title, int32_t object_count, int64_t triangle_size,
                       Vector<float> semimatrix) {
-  const char matrix_name[10] = {'M', 'A', 'T', 'R', 'I', 'X', '.', 'D', 'I', 'S'};
-  textio::open_unit(kMatrixUnit, std::string_view(matrix_name, sizeof matrix_name));
+  textio::open_unit(kMatrixUnit, kMatrixFileName, replaced_when_complete());
   WriteStatement(unit(kMatrixUnit)).character(" SEMIMATRIX FROM ").character(data_title);
   WriteStatement(unit(kMatrixUnit)).integer(object_count);
   {

@@ -10,6 +10,12 @@
 
 namespace tova {
 
+inline constexpr std::string_view kLoadsFileName = "LOADS.TXT";
+inline constexpr std::string_view kMatrixFileName = "MATRIX.DIS";
+
+// Both files replace an older file of their name only when complete: a run
+// that fails on the way leaves the older file as it was.
+//
 // Opens LOADS.TXT on unit 10, writes the title and size records, lowers
 // positive_count to 10 when larger, then for each variable its row of
 // loadings (through the `percentages` row buffer) followed by the same row on

@@ -175,7 +175,7 @@ void validate(const DataSet& d) {
   }
   const tova::DataSet view = borrowed_view(d);
   if (const auto unknown = find_unknown_type(view)) throw Error(*unknown);
-  if (const auto unrankable = find_unrankable_value(view)) throw Error(*unrankable);
+  if (const auto unrankable = find_unusable_value(view)) throw Error(*unrankable);
 }
 
 DataSet parse_data_file(std::string_view text) {

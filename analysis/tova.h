@@ -20,10 +20,10 @@
 //
 // Errors. The console run ends the process on bad input; these functions
 // throw tova::api::Error instead, before any work: an unknown type code, a
-// value the ranking cannot place (NaN or above 1.0E31 in a variable of types
-// 2 to 5), sizes that do not fit, or a data file the run would not read.
-// What the console run accepts (an infinite value in an interval variable, a
-// period of 0) gives here what it gives there, NaN and INF included.
+// NaN or infinite value in any variable, a value above 1.0E31 in a variable
+// of types 2 to 5, sizes that do not fit, or a data file the run would not
+// read. What the console run accepts (a period of 0, values whose scores
+// overflow) gives here what it gives there, NaN and INF included.
 //
 // Threads: `threads` as the kernels take it (kernels.h): <= 0 means
 // TOVA_THREADS from the environment, else one per core. The results never
@@ -66,7 +66,7 @@ struct DataSet {
 DataSet read_data_file(const std::string& path);
 DataSet parse_data_file(std::string_view text);
 
-// Throws Error for an unknown type code, an unrankable value, or arrays whose
+// Throws Error for an unknown type code, an unusable value, or arrays whose
 // sizes do not match the counts.
 void validate(const DataSet& data);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "textio/file_layer.h"
 #include "textio/io_error.h"
 #include "textio/report.h"
 
@@ -27,6 +28,18 @@ bool descriptor_bytes(const ArrayDescriptor& d, uint64_t* bytes) {
   }
   *bytes = static_cast<uint64_t>(total);
   return true;
+}
+
+// Bytes of the arrays allocated and not yet released.
+uint64_t g_bytes_held = 0;
+
+// With overcommitting systems a request far beyond memory is granted and
+// the process killed once it touches the pages; so a request that, with the
+// arrays already held, passes what the machine can hold at all is refused
+// before anything is touched.
+bool machine_can_hold(uint64_t bytes) {
+  const uint64_t limit = platform::memory_limit();
+  return limit == 0 || (bytes <= limit && g_bytes_held <= limit - bytes);
 }
 
 // Returns false when the failure went to `stat`.
@@ -56,11 +69,12 @@ void allocate(std::span<ArrayDescriptor* const> list, int32_t* stat) {
     void* base = kEmptyArray;
     if (bytes > 0) {
       const uint64_t rounded = (bytes + 3) / 4 * 4;
-      base = std::calloc(1, static_cast<size_t>(rounded));
+      base = machine_can_hold(rounded) ? std::calloc(1, static_cast<size_t>(rounded)) : nullptr;
       if (base == nullptr) {
         fail(kBufferAllocationFailed, stat);
         return;
       }
+      g_bytes_held += rounded;
     }
     d->base = d->base_copy = base;
     d->flags |= kArrayAllocated;
@@ -81,7 +95,10 @@ void deallocate(std::span<ArrayDescriptor* const> list, int32_t* stat) {
       fail(kDeallocatePortion, stat);
       return;
     }
-    if (d->base != kEmptyArray) std::free(d->base);
+    if (d->base != kEmptyArray) {
+      std::free(d->base);
+      g_bytes_held -= (bytes + 3) / 4 * 4;
+    }
     d->flags &= ~(kArrayAllocated | kArrayPointerTarget);
     d->base = d->base_copy = nullptr;
     d->size_bits = 0;

@@ -33,7 +33,10 @@ struct ArrayDescriptor {
 
 // Each descriptor of the list in turn; memory is zero-filled. Failures:
 // 10047 already allocated, 10004 no memory (also for a byte size that
-// overflows), 10045 not allocated, 10046 partial deallocation. With `stat`
+// overflows), 10045 not allocated, 10046 partial deallocation.
+// A request is refused with 10004 before any memory is touched when it and
+// the arrays still allocated would pass what the machine can hold: physical
+// memory plus swap, or the address-space limit (ulimit -v) when lower. With `stat`
 // the code is stored there (0 on success) and nothing is reported.
 void allocate(std::span<ArrayDescriptor* const> list, int32_t* stat = nullptr);
 void deallocate(std::span<ArrayDescriptor* const> list, int32_t* stat = nullptr);

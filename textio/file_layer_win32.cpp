@@ -2,7 +2,11 @@
 // is the same bit pattern as kNoFile. Every failure returns GetLastError().
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -33,6 +37,49 @@ bool move_file_pointer(HANDLE handle, uint64_t offset, DWORD method, uint64_t* n
   return true;
 }
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The partial result files of this process, for the signal handler: fixed
+// storage, written before its slot is marked in use. They are opened with
+// FILE_SHARE_DELETE, so deleting them while open takes effect at exit.
+constexpr int kPartialSlots = 4;
+constexpr size_t kPartialNameSize = MAX_PATH + 32;
+char g_partial_names[kPartialSlots][kPartialNameSize];
+std::atomic<bool> g_partial_in_use[kPartialSlots];
+
+extern "C" void remove_partials_and_die(int signal_number) {
+  for (int k = 0; k < kPartialSlots; ++k) {
+    if (g_partial_in_use[k].load()) DeleteFileA(g_partial_names[k]);
+  }
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+
+void track_partial(const std::string& name) {
+  static bool installed = false;
+  if (!installed) {
+    installed = true;
+    for (const int signal_number : {SIGINT, SIGTERM, SIGBREAK}) {
+      std::signal(signal_number, remove_partials_and_die);
+    }
+  }
+  if (name.size() >= kPartialNameSize) return;
+  for (int k = 0; k < kPartialSlots; ++k) {
+    if (g_partial_in_use[k].load()) continue;
+    std::memcpy(g_partial_names[k], name.c_str(), name.size() + 1);
+    g_partial_in_use[k].store(true);
+    return;
+  }
+}
+
+void untrack_partial(const std::string& name) {
+  for (int k = 0; k < kPartialSlots; ++k) {
+    if (g_partial_in_use[k].load() && name == g_partial_names[k]) g_partial_in_use[k].store(false);
+  }
+}
+
+int32_t g_standard_stream_error = 0;
+
 }  // namespace
 
 bool file_exists(const std::string& name) {
@@ -54,6 +101,85 @@ int32_t open_file(const std::string& name, bool create, bool read, bool write, F
   }
   *handle = from_handle(opened);
   return 0;
+}
+
+int32_t open_existing(const std::string& name, FileHandle* handle, bool* writable) {
+  const int32_t code = open_file(name, false, true, true, handle);
+  if (code == 0) {
+    // A pipe or a device is read only, so that its end can be seen.
+    if (GetFileType(to_handle(*handle)) == FILE_TYPE_DISK) {
+      *writable = true;
+      return 0;
+    }
+    CloseHandle(to_handle(*handle));
+  } else if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) {
+    return code;
+  }
+  *writable = false;
+  return open_file(name, false, true, false, handle);
+}
+
+int32_t create_replacement(const std::string& name, FileHandle* handle, std::string* partial) {
+  partial->clear();
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+    // Refused where opening the old file for writing would be refused.
+    HANDLE old = CreateFileA(name.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (old == INVALID_HANDLE_VALUE) return last_error();
+    if (GetFileType(old) != FILE_TYPE_DISK) {
+      *handle = from_handle(old);  // a device is written directly
+      return 0;
+    }
+    CloseHandle(old);
+  }
+  std::string beside = name + ".partial-" + std::to_string(GetCurrentProcessId());
+  const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES
+                         ? FILE_ATTRIBUTE_NORMAL
+                         : attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  HANDLE created = CreateFileA(beside.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                               CREATE_ALWAYS, kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept, nullptr);
+  if (created == INVALID_HANDLE_VALUE) {
+    // A writable file in a folder that takes no new file is rewritten in
+    // place, as before.
+    if (attributes != INVALID_FILE_ATTRIBUTES) return open_file(name, false, true, true, handle);
+    return last_error();
+  }
+  track_partial(beside);
+  *handle = from_handle(created);
+  *partial = std::move(beside);
+  return 0;
+}
+
+int32_t commit_replacement(const std::string& partial, const std::string& name) {
+  if (!MoveFileExA(partial.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const int32_t code = last_error();
+    discard_replacement(partial);
+    return code;
+  }
+  untrack_partial(partial);
+  return 0;
+}
+
+void discard_replacement(const std::string& partial) {
+  DeleteFileA(partial.c_str());
+  untrack_partial(partial);
+}
+
+bool same_file(FileHandle handle, const std::string& name) {
+  BY_HANDLE_FILE_INFORMATION open_info{};
+  if (!GetFileInformationByHandle(to_handle(handle), &open_info)) return false;
+  HANDLE named = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION named_info{};
+  const bool known = GetFileInformationByHandle(named, &named_info) != 0;
+  CloseHandle(named);
+  return known && open_info.dwVolumeSerialNumber == named_info.dwVolumeSerialNumber &&
+         open_info.nFileIndexHigh == named_info.nFileIndexHigh &&
+         open_info.nFileIndexLow == named_info.nFileIndexLow;
 }
 
 int32_t read_file(FileHandle handle, char* buffer, size_t size, size_t* got) {
@@ -147,9 +273,24 @@ int32_t read_standard_input(char* buffer, int32_t size) {
 int32_t write_standard_stream(int32_t handle_code, const char* buffer, int32_t size) {
   // The handle codes are the STD_*_HANDLE values themselves.
   HANDLE output = GetStdHandle(static_cast<DWORD>(handle_code));
-  if (output == nullptr || output == INVALID_HANDLE_VALUE) return 0;
-  if (write_file(from_handle(output), buffer, static_cast<size_t>(size)) != 0) return 0;
-  return size;
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+    g_standard_stream_error = ERROR_INVALID_HANDLE;
+    return 0;
+  }
+  g_standard_stream_error = write_file(from_handle(output), buffer, static_cast<size_t>(size));
+  return g_standard_stream_error == 0 ? size : 0;
+}
+
+int32_t standard_stream_error() {
+  return g_standard_stream_error;
+}
+
+uint64_t memory_limit() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return 0;
+  // The commit limit is physical memory plus the paging files.
+  return std::min<uint64_t>(status.ullTotalPageFile, status.ullTotalVirtual);
 }
 
 [[noreturn]] void terminate_process(int32_t status) {

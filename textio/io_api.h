@@ -58,6 +58,11 @@ int32_t begin_read(const IoStatement& statement);
 int32_t transfer_item(const IoItem& item);
 int32_t end_statement();
 
+// STATUS=: OLD opens an existing file only (read only when it cannot be
+// written or is no regular file: a pipe, a device); REPLACE writes beside
+// the old file and replaces it at CLOSE, only after a complete write;
+// anything else reuses an existing file, cut after the new contents, or
+// creates a missing one.
 struct OpenSpecifiers {
   std::string_view status;  // NEW, OLD, SCRATCH, UNKNOWN, REPLACE
   std::string_view access;
@@ -76,6 +81,13 @@ int32_t close_unit(int32_t unit, std::string_view status = {}, int32_t* iostat =
 // STOP with its code text: " STOP " (or " STOP" for an empty code), the
 // code and LF on standard error, files closed, finish(0), exit 0.
 [[noreturn]] void stop(std::string_view code);
+// Memory the run needs cannot be had (a failed allocation anywhere, caught
+// by the program): the allocation report of ALLOCATE, units closed,
+// finish(-1), exit -1.
+[[noreturn]] void allocation_failed();
+// Whether unit `unit` is open on the very file `name` names (the same file
+// under another name or link included); false when `name` does not exist.
+bool unit_is_file(int32_t unit, std::string_view name);
 // Closes everything, finish(0), exit 0, writing nothing.
 [[noreturn]] void end_run();
 // The process entry's exit: the low-level finish, then exit with `status`.

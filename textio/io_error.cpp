@@ -8,7 +8,7 @@
 namespace textio {
 namespace {
 
-constexpr std::array<std::string_view, 71> kRuntimeMessages = {
+constexpr std::array<std::string_view, 73> kRuntimeMessages = {
     "File not open for read",
     "File not open for write",
     "File not found",
@@ -80,6 +80,8 @@ constexpr std::array<std::string_view, 71> kRuntimeMessages = {
     "Pointer or allocatable array not associated or allocated",
     "NAMELIST input contains negative array stride",
     "Runtime memory allocation fails",
+    "Input record longer than 1073741824 bytes",
+    "Integer outside the range -2147483648 to 2147483647 in numeric input",
 };
 
 struct SystemMessage {
@@ -119,12 +121,14 @@ constexpr SystemMessage kSystemMessages[] = {
     {145, "The directory is not empty."},
     {183, "Cannot create a file when that file already exists."},
     {206, "The file name or extension is too long."},
+    {223, "The file size exceeds the limit allowed and cannot be saved."},
     {232, "The pipe is being closed."},
     {267, "The directory name is invalid."},
     {1117, "The request could not be performed because of an I/O device error."},
     {1224,
      "The requested operation cannot be performed on a file with a user-mapped section "
      "open."},
+    {1921, "The name of the file cannot be resolved by the system."},
 };
 
 constexpr std::array<std::string_view, 8> kStatementNames = {

@@ -35,10 +35,13 @@ enum ErrorCode : int32_t {
   kAlreadyAllocated = 10047,
   kInternalError = 10048,
   kRecordTooLong = 10060,
+  // This run-time's own additions after the inherited table.
+  kInputRecordTooLong = 10071,
+  kIntegerOutOfRange = 10072,
 };
 
 inline constexpr int32_t kFirstRuntimeCode = 10000;
-inline constexpr int32_t kLastRuntimeCode = 10070;
+inline constexpr int32_t kLastRuntimeCode = 10072;
 
 // Operating-system error codes the reports use on every platform.
 enum SystemErrorCode : int32_t {
@@ -46,9 +49,14 @@ enum SystemErrorCode : int32_t {
   kSysPathNotFound = 3,
   kSysAccessDenied = 5,
   kSysSharingViolation = 32,
+  kSysInvalidHandle = 6,
+  kSysNotEnoughMemory = 8,
+  kSysPipeEnded = 109,
   kSysDiskFull = 112,
   kSysInvalidName = 123,
   kSysNameTooLong = 206,
+  kSysFileTooLarge = 223,
+  kSysCannotResolveName = 1921,
 };
 
 // Thrown inside the run-time by the code that detects a failure; the
@@ -58,7 +66,7 @@ struct IoFailure {
 };
 
 // Message texts. Empty for a code with no entry.
-std::string_view runtime_message(int32_t code);  // 10000..10070
+std::string_view runtime_message(int32_t code);  // 10000..10072
 std::string_view system_message(int32_t code);   // 0..2405
 std::string_view statement_name(int32_t kind);   // 0..7
 

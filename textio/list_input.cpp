@@ -31,13 +31,23 @@ int32_t convert_integer(std::string_view token) {
     negative = token[i] == '-';
     ++i;
   }
-  uint32_t value = 0;  // 32-bit arithmetic that wraps, as the integers do
+  // A value the 32-bit integers cannot hold is refused, not wrapped: a count
+  // of 4294967300 must not be read as 4.
+  const int64_t largest = negative ? int64_t{1} << 31 : (int64_t{1} << 31) - 1;
+  int64_t value = 0;
   for (; i < token.size(); ++i) {
     if (!is_digit(token[i])) throw IoFailure{kIllegalNumericCharacter};
-    value = value * 10u + static_cast<uint32_t>(token[i] - '0');
+    value = value * 10 + (token[i] - '0');
+    if (value > largest) {
+      // Every character is still checked first, so "99999999999x" stays
+      // an illegal character.
+      for (; i < token.size(); ++i) {
+        if (!is_digit(token[i])) throw IoFailure{kIllegalNumericCharacter};
+      }
+      throw IoFailure{kIntegerOutOfRange};
+    }
   }
-  if (negative) value = 0u - value;
-  return static_cast<int32_t>(value);
+  return static_cast<int32_t>(negative ? -value : value);
 }
 
 double convert_real(std::string_view token) {

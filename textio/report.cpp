@@ -21,20 +21,23 @@ bool g_ending = false;
 
 }  // namespace
 
-void fatal_report(std::string_view header, std::string_view message, bool statement_line) {
+void fatal_report(std::string_view header, std::string_view message, bool statement_line,
+                  std::string_view where) {
   if (g_ending) exit_process(-1);
   g_ending = true;
   IoContext& c = context();
   const std::string unit = c.default_unit ? "*" : std::to_string(c.unit_number);
   const std::string_view name = statement_name(c.kind);
-  c.active = false;  // the statement in progress ends with the process
-  close_everything();
+  const std::string place(where);  // it may name a unit that closing frees
+  c.active = false;                // the statement in progress ends with the process
+  close_everything(false);
   write_error_line("? " + std::string(header) + "\n");
   write_error_line("? " + std::string(message) + "\n");
   if (statement_line) {
     write_error_line("? " + std::string(name) + "(UNIT=");
     write_error_line(unit + ",...\n");
   }
+  if (!place.empty()) write_error_line("? " + place + "\n");
   console_hooks().finish(-1);
   exit_process(-1);
 }
@@ -53,12 +56,22 @@ int32_t report_failure(int32_t code) {
     c.record.clear();
     return 1;
   }
+  // A READ from a file names the record, so that a bad token can be found.
+  std::string where;
+  if (c.kind == kRead && c.unit != nullptr && !c.unit->is_console()) {
+    where = "in " + c.unit->name + ", line " + std::to_string(c.unit->record_number);
+  }
   if (code >= kFirstRuntimeCode && code <= kLastRuntimeCode) {
-    fatal_report("FORTRAN Runtime Error:", runtime_message(code));
+    fatal_report("FORTRAN Runtime Error:", runtime_message(code), true, where);
   }
   const std::string_view text = system_message(code);
-  fatal_report("System Error:", text.empty() ? "System error code " + std::to_string(code) + "."
-                                             : std::string(text));
+  fatal_report("System Error:",
+               text.empty() ? "System error code " + std::to_string(code) + "." : std::string(text),
+               true, where);
+}
+
+void allocation_failed() {
+  fatal_report("FORTRAN Runtime Error:", runtime_message(kBufferAllocationFailed), false);
 }
 
 void fatal_data_error(std::string_view message) {
@@ -72,7 +85,7 @@ void stop(std::string_view code) {
   write_error_line(code.empty() ? " STOP" : " STOP ");
   if (!code.empty()) write_error_line(code);
   write_error_line("\n");
-  close_everything();
+  close_everything(true);
   console_hooks().finish(0);
   exit_process(0);
 }
@@ -80,7 +93,7 @@ void stop(std::string_view code) {
 void end_run() {
   if (g_ending) exit_process(0);
   g_ending = true;
-  close_everything();
+  close_everything(false);  // the run was cut short: no result file is replaced
   console_hooks().finish(0);
   exit_process(0);
 }
@@ -91,7 +104,7 @@ void normal_exit(int32_t status) {
 }
 
 void close_all_units() {
-  close_everything();
+  close_everything(true);
 }
 
 void reset_runtime_for_tests() {

@@ -14,8 +14,9 @@ int32_t report_failure(int32_t code);
 // Closes the files, writes "? <header>", "? <message>" and the statement
 // line, calls finish(-1) and exits with -1. A failure inside ends at once.
 // Without `statement_line` only the first two lines are written (failures
-// raised outside any READ, WRITE, OPEN or CLOSE).
+// raised outside any READ, WRITE, OPEN or CLOSE). `where`, when given, is
+// one more line after them.
 [[noreturn]] void fatal_report(std::string_view header, std::string_view message,
-                               bool statement_line = true);
+                               bool statement_line = true, std::string_view where = {});
 
 }  // namespace textio

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "textio/console_hooks.h"
@@ -122,6 +123,7 @@ void begin_statement(const IoStatement& statement, int32_t kind) {
   c.active = true;
   c.list_first_item = true;
   c.list_last_character = false;
+  c.record_handed_over = 0;
   c.record.clear();
   if (c.status != nullptr) *c.status = 0;
 }
@@ -132,6 +134,8 @@ int32_t guarded(void (*body)()) {
     return 0;
   } catch (const IoFailure& failure) {
     return report_failure(failure.code);
+  } catch (const std::bad_alloc&) {
+    return report_failure(kBufferAllocationFailed);
   }
 }
 
@@ -333,6 +337,7 @@ int32_t transfer_item(const IoItem& item) {
     if (ctx.kind == kWrite) {
       if (ctx.format == nullptr) {
         write_list_value(it, state);
+        hand_over_record_piece(*ctx.unit);
       } else {
         for (int part = 0; part < parts; ++part) write_formatted_value(it, state, part);
       }
@@ -415,7 +420,11 @@ int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& spe
     const bool fortran_cc = upper(spec->carriage_control) == "FORTRAN";
     const bool scratch = upper(spec->status) == "SCRATCH";
     const bool read_only = upper(spec->action) == "READ";
-    open_connection(number, name, fortran_cc, false, scratch, read_only);
+    const std::string status = upper(spec->status);
+    const OpenStatus open_status = status == "OLD"       ? OpenStatus::kOld
+                                   : status == "REPLACE" ? OpenStatus::kReplace
+                                                         : OpenStatus::kUnknown;
+    open_connection(number, name, fortran_cc, false, scratch, read_only, open_status);
     Unit* opened = find_unit(number);
     const std::string delim = upper(spec->delim);
     opened->delimiter = delim == "APOSTROPHE" ? '\'' : delim == "QUOTE" ? '"' : 0;
@@ -443,6 +452,10 @@ int32_t close_unit(int32_t unit, std::string_view status, int32_t* iostat) {
   });
   context().active = false;
   return result;
+}
+
+bool unit_is_file(int32_t unit, std::string_view name) {
+  return connected_to_file(unit, std::string(name));
 }
 
 void assign_character(char* destination, size_t destination_length, const char* source,
@@ -475,6 +488,9 @@ WriteStatement& WriteStatement::real(float value) {
     list_real(c.record, value);
     c.list_first_item = false;
     c.list_last_character = false;
+    if (c.record.length() >= kOutputPieceSize) {
+      guarded([] { hand_over_record_piece(*context().unit); });
+    }
     return *this;
   }
   transfer_item(IoItem{1, kItemReal4, &value, 4});

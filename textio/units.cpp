@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "textio/console_hooks.h"
 #include "textio/io_error.h"
@@ -17,6 +18,17 @@ std::vector<std::unique_ptr<Unit>>& unit_table() {
 }
 
 constexpr uint64_t kLargestFile = 0xFFFFFFFFull;  // 4 GB and more is refused
+
+void check_record_room(size_t length) {
+  if (length > kInputRecordLimit) throw IoFailure{kInputRecordTooLong};
+}
+
+// Bytes read ahead are not written back.
+void drop_read_ahead(Unit& unit) {
+  if (!unit.filled_by_read) return;
+  unit.fill = unit.position = 0;
+  unit.filled_by_read = false;
+}
 
 Unit& append_unit(std::unique_ptr<Unit> unit) {
   unit_table().push_back(std::move(unit));
@@ -170,8 +182,10 @@ void flush_unit(Unit& unit) {
   if (unit.is_console()) {
     int32_t n = static_cast<int32_t>(count);
     if (console_hooks().write(unit.transfer.data(), &n, unit.console_code) == 0) {
-      unit.last_error = 109;
-      throw IoFailure{109};
+      // What the default hooks met on the stream; a host's hook tells nothing.
+      const int32_t code = platform::standard_stream_error();
+      unit.last_error = code != 0 ? code : kSysPipeEnded;
+      throw IoFailure{unit.last_error};
     }
     return;
   }
@@ -194,15 +208,30 @@ void flush_unit(Unit& unit) {
   }
 }
 
-void end_output_record(Unit& unit) {
-  RecordBuffer& record = context().record;
-  if (record.length() > static_cast<size_t>(unit.record_limit)) throw IoFailure{kRecordTooLong};
-  record.set_position(record.length());
-  if (unit.filled_by_read) {
-    // Bytes read ahead are not written back.
-    unit.fill = unit.position = 0;
-    unit.filled_by_read = false;
+void hand_over_record_piece(Unit& unit) {
+  IoContext& c = context();
+  RecordBuffer& record = c.record;
+  // Only list-directed records without carriage control are written
+  // strictly forward, their bytes final as soon as they stand.
+  if (record.length() < kOutputPieceSize || unit.carriage_control || c.format != nullptr) return;
+  c.record_handed_over += record.length();
+  if (c.record_handed_over > static_cast<uint64_t>(unit.record_limit)) {
+    throw IoFailure{kRecordTooLong};
   }
+  drop_read_ahead(unit);
+  put_transfer(unit, record.data(), record.length());
+  record.clear();
+}
+
+void end_output_record(Unit& unit) {
+  IoContext& c = context();
+  RecordBuffer& record = c.record;
+  const uint64_t handed_over = std::exchange(c.record_handed_over, 0);
+  if (handed_over + record.length() > static_cast<uint64_t>(unit.record_limit)) {
+    throw IoFailure{kRecordTooLong};
+  }
+  record.set_position(record.length());
+  drop_read_ahead(unit);
   if (unit.carriage_control) {
     record.put('\r');
     std::string_view text = record.text();
@@ -241,6 +270,7 @@ void end_output_record(Unit& unit) {
 
 void read_record(Unit& unit, RecordBuffer& record) {
   record.clear();
+  ++unit.record_number;
   for (;;) {
     if (unit.position >= unit.fill || !unit.filled_by_read) {
       if (!refill(unit)) throw IoFailure{kReadPastEndOfFile};
@@ -252,7 +282,10 @@ void read_record(Unit& unit, RecordBuffer& record) {
       while (run < unit.fill && bytes[run] != '\n' && bytes[run] != '\r' && bytes[run] != '\t') {
         ++run;
       }
-      if (run > i) record.put(std::string_view(bytes + i, run - i));
+      if (run > i) {
+        check_record_room(record.length() + (run - i));
+        record.put(std::string_view(bytes + i, run - i));
+      }
       if (run == unit.fill) {
         i = run;
         break;
@@ -266,6 +299,7 @@ void read_record(Unit& unit, RecordBuffer& record) {
       }
       if (c == '\t') {
         const size_t t = static_cast<size_t>(unit.tab_size);
+        check_record_room(record.length() + t - record.length() % t);
         record.fill(' ', t - record.length() % t);
       }
     }
@@ -274,7 +308,7 @@ void read_record(Unit& unit, RecordBuffer& record) {
 }
 
 void open_connection(int32_t number, const std::string& name, bool fortran_carriage_control,
-                     bool append, bool scratch, bool read_only) {
+                     bool append, bool scratch, bool read_only, OpenStatus status) {
   if (Unit* existing = find_unit(number)) {
     if (existing->name == name) {
       if (existing->carriage_control != fortran_carriage_control) throw IoFailure{kOpenMismatch};
@@ -282,25 +316,35 @@ void open_connection(int32_t number, const std::string& name, bool fortran_carri
     }
     close_connection(number, false);
   }
-  const bool exists = platform::file_exists(name);
   platform::FileHandle handle = platform::kNoFile;
-  if (const int32_t code = platform::open_file(name, !exists, true, !read_only, &handle);
-      code != 0) {
-    throw IoFailure{code};
+  bool writable = !read_only;
+  std::string partial;
+  int32_t code = 0;
+  if (status == OpenStatus::kOld && !read_only) {
+    code = platform::open_existing(name, &handle, &writable);
+  } else if (status == OpenStatus::kOld) {
+    code = platform::open_file(name, false, true, false, &handle);
+  } else if (status == OpenStatus::kReplace) {
+    code = platform::create_replacement(name, &handle, &partial);
+  } else {
+    code = platform::open_file(name, !platform::file_exists(name), true, !read_only, &handle);
   }
+  if (code != 0) throw IoFailure{code};
   uint64_t size = 0;
   if (platform::file_size(handle, &size) == 0 && size > kLargestFile) {
     platform::close_file(handle);
-    throw IoFailure{kSysAccessDenied};
+    if (!partial.empty()) platform::discard_replacement(partial);
+    throw IoFailure{kSysFileTooLarge};
   }
   auto unit = std::make_unique<Unit>();
   unit->number = number;
   unit->handle = handle;
   unit->name = name;
+  unit->partial = std::move(partial);
   unit->transfer.resize(kFileBufferSize);
   unit->tab_size = tab_size_from_environment();
   unit->readable = true;
-  unit->writable = !read_only;
+  unit->writable = writable;
   unit->carriage_control = fortran_carriage_control;
   unit->delete_on_close = scratch;
   unit->start_offset = append ? size : 0;
@@ -325,9 +369,17 @@ void close_connection(int32_t number, bool delete_file) {
     failure = code;
   }
   const std::string name = unit->name;
+  const std::string partial = unit->partial;
   const bool remove = delete_file || unit->delete_on_close;
   remove_unit(unit);
-  if (remove) {
+  if (!partial.empty()) {
+    // Only a complete new file replaces the old one.
+    if (failure != 0 || remove) {
+      platform::discard_replacement(partial);
+    } else {
+      failure = platform::commit_replacement(partial, name);
+    }
+  } else if (remove) {
     if (const int32_t code = platform::delete_file(name); code != 0 && failure == 0) {
       failure = code;
     }
@@ -335,19 +387,34 @@ void close_connection(int32_t number, bool delete_file) {
   if (failure != 0) throw IoFailure{failure};
 }
 
-void close_everything() {
+void close_everything(bool complete) {
   for (const auto& unit : unit_table()) {
     if (unit->is_console()) continue;
+    bool written = true;
     try {
       flush_unit(*unit);
     } catch (const IoFailure&) {
       // Already on the way out: a second failure is not reported.
+      written = false;
     }
-    platform::close_file(unit->handle);
-    if (unit->delete_on_close) platform::delete_file(unit->name);
+    written = platform::close_file(unit->handle) == 0 && written;
+    if (!unit->partial.empty()) {
+      if (complete && written) {
+        platform::commit_replacement(unit->partial, unit->name);
+      } else {
+        platform::discard_replacement(unit->partial);
+      }
+    } else if (unit->delete_on_close) {
+      platform::delete_file(unit->name);
+    }
   }
   unit_table().clear();
   context().record.clear();
+}
+
+bool connected_to_file(int32_t number, const std::string& name) {
+  const Unit* unit = find_unit(number);
+  return unit != nullptr && !unit->is_console() && platform::same_file(unit->handle, name);
 }
 
 void forget_everything() {

@@ -32,16 +32,32 @@ inline constexpr int32_t kStdErrorUnit = -4;
 inline constexpr int32_t kNoRecordLimit = 0x7FFFFFFF;
 inline constexpr size_t kConsoleBufferSize = 256;
 inline constexpr size_t kFileBufferSize = 8192;
+// An input record may not grow past this (tabs expanded): beyond it a READ
+// fails instead of taking all memory, as a line without end (a device, a
+// file of NULs) would.
+inline constexpr size_t kInputRecordLimit = size_t{1} << 30;
+// A list-directed output record passes to its unit in pieces of about this
+// size, so a record of millions of values never stands whole in memory.
+inline constexpr size_t kOutputPieceSize = size_t{64} << 10;
+
+// What OPEN does with the file, from STATUS=.
+enum class OpenStatus {
+  kUnknown,  // existing file reused and cut after the new contents, missing one created
+  kOld,      // must exist; read only when it cannot be written or is no regular file
+  kReplace,  // written beside the old file, which it replaces when complete
+};
 
 struct Unit {
   int32_t number = 0;
   platform::FileHandle handle = platform::kNoFile;
   int32_t console_code = 0;  // -10, -11, -12 for the console units, else 0
   std::string name;
+  std::string partial;         // the file written beside `name` until CLOSE commits it
   std::vector<char> transfer;  // the unit's own buffer
   size_t fill = 0;             // bytes held
   size_t position = 0;         // next byte to take (reading)
   int64_t block_number = 0;
+  int64_t record_number = 0;  // 1-based number of the record last read
   uint64_t start_offset = 0;
   uint64_t bytes_written = 0;
   int32_t record_limit = kNoRecordLimit;
@@ -76,6 +92,7 @@ struct IoContext {
   bool active = false;
   bool list_first_item = true;       // list-directed output: no item yet
   bool list_last_character = false;  // list-directed output: last item was text
+  uint64_t record_handed_over = 0;   // output bytes of this record already in the unit
   RecordBuffer record;
 };
 
@@ -92,6 +109,9 @@ Unit* find_unit(int32_t number);
 // Output: ends the record in the context's record buffer and hands it to
 // `unit` (CR LF, carriage control, transfer buffer, flush for devices).
 void end_output_record(Unit& unit);
+// List-directed output: hands what the record holds so far to `unit` when it
+// has grown to a piece worth writing. The record goes on where it stopped.
+void hand_over_record_piece(Unit& unit);
 // Writes out a transfer buffer holding unwritten bytes.
 void flush_unit(Unit& unit);
 // Input: reads the next record of `unit` into the record buffer.
@@ -99,10 +119,15 @@ void read_record(Unit& unit, RecordBuffer& record);
 
 // OPEN with a trimmed name; CLOSE; closing everything.
 void open_connection(int32_t number, const std::string& name, bool fortran_carriage_control,
-                     bool append, bool scratch, bool read_only);
+                     bool append, bool scratch, bool read_only,
+                     OpenStatus status = OpenStatus::kUnknown);
 void close_connection(int32_t number, bool delete_file);
-// Closes every file unit; failures are ignored (used on the way out).
-void close_everything();
+// Closes every file unit; failures are ignored (used on the way out). A
+// result file being replaced replaces the old one only when the run ended
+// `complete` (STOP); otherwise its partial file is deleted.
+void close_everything(bool complete);
+// Whether the file open on unit `number` is the file `name`.
+bool connected_to_file(int32_t number, const std::string& name);
 void forget_everything();
 
 }  // namespace textio

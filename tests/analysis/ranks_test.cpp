@@ -102,31 +102,37 @@ TEST(RankVariables, AllEqualValuesGiveZeroOrNegativeRanges) {
   EXPECT_EQ(b.data().variable_range(2), -2.0f);
 }
 
-TEST(FindUnrankableValue, RefusesNaNInfinityAndValuesAbove1E31) {
+TEST(FindUnusableValue, RefusesNaNInfinityAndValuesAbove1E31) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
   {
-    DataBuilder b({kInterval, kRankedTies}, {{inf, nan}, {1, inf}});
-    const auto message = find_unrankable_value(b.data());
+    DataBuilder b({kInterval, kRankedTies}, {{1, 2}, {1, inf}});
+    const auto message = find_unusable_value(b.data());
     ASSERT_TRUE(message.has_value());
     EXPECT_EQ(*message,
               "Value INF of object 2 cannot be ranked in variable 2 (ranked values must not "
               "exceed 1.0E31)");
   }
+  // NaN (written NA or NaN) and infinities poison any variable's scores.
+  for (const int32_t type : {kMismatch, kCircular, kInterval, kIntervalDoubleZero}) {
+    DataBuilder b({kInterval, type}, {{1, 2, 3}, {4, -inf, nan}});
+    EXPECT_EQ(find_unusable_value(b.data()).value(),
+              "Value -INF of object 2 cannot be used in variable 2 (missing values are written "
+              "-1)");
+  }
   {
     DataBuilder b({kRanked}, {{1, nan}});
-    EXPECT_EQ(find_unrankable_value(b.data()).value().substr(0, 28),
-              "Value NaN of object 2 cannot");
+    EXPECT_EQ(find_unusable_value(b.data()).value().substr(0, 28), "Value NaN of object 2 cannot");
   }
   {
     DataBuilder b({kRankedDoubleZero}, {{2e31f}});
-    EXPECT_EQ(find_unrankable_value(b.data()).value().substr(0, 18), "Value above 1.0E31");
+    EXPECT_EQ(find_unusable_value(b.data()).value().substr(0, 18), "Value above 1.0E31");
   }
 }
 
-TEST(FindUnrankableValue, ExactlyOnePointZeroE31StillRanks) {
+TEST(FindUnusableValue, ExactlyOnePointZeroE31StillRanks) {
   DataBuilder b({kRanked}, {{1.0e31f, 3, -1.0e31f}});
-  EXPECT_FALSE(find_unrankable_value(b.data()).has_value());
+  EXPECT_FALSE(find_unusable_value(b.data()).has_value());
   rank_variables(b.data());
   EXPECT_THAT(b.column(1), ElementsAre(3.0f, 2.0f, 1.0f));
 }

@@ -21,6 +21,7 @@ class FileLayerWin32 : public ::testing::Test {
   void TearDown() override { remove_all(); }
 
   std::string path(const std::string& name) const { return directory_ + "\\" + name; }
+  const std::string& directory() const { return directory_; }
 
   std::string contents(const std::string& name) const {
     FileHandle handle = kNoFile;
@@ -126,6 +127,49 @@ TEST_F(FileLayerWin32, ReadOnlyFileRefusesReadWriteAccessWithAccessDenied) {
   EXPECT_EQ(ERROR_ACCESS_DENIED, 5);
   EXPECT_EQ(open_file(path("data.dat"), false, true, false, &handle), 0);
   EXPECT_EQ(close_file(handle), 0);
+  // A data file is still read, only read; and a result file of that name
+  // is refused at its OPEN.
+  bool writable = true;
+  ASSERT_EQ(open_existing(path("data.dat"), &handle, &writable), 0);
+  EXPECT_FALSE(writable);
+  EXPECT_EQ(close_file(handle), 0);
+  std::string partial;
+  EXPECT_EQ(create_replacement(path("data.dat"), &handle, &partial), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(FileLayerWin32, AReplacementTakesTheNameOnlyWhenCommitted) {
+  write_whole("LOADS.TXT", "old");
+  FileHandle handle = kNoFile;
+  std::string partial;
+  ASSERT_EQ(create_replacement(path("LOADS.TXT"), &handle, &partial), 0);
+  ASSERT_FALSE(partial.empty());
+  ASSERT_EQ(write_file(handle, "new", 3), 0);
+  ASSERT_EQ(close_file(handle), 0);
+  EXPECT_EQ(contents("LOADS.TXT"), "old");
+  discard_replacement(partial);
+  EXPECT_FALSE(file_exists(partial));
+  EXPECT_EQ(contents("LOADS.TXT"), "old");
+  ASSERT_EQ(create_replacement(path("LOADS.TXT"), &handle, &partial), 0);
+  ASSERT_EQ(write_file(handle, "new", 3), 0);
+  ASSERT_EQ(close_file(handle), 0);
+  EXPECT_EQ(commit_replacement(partial, path("LOADS.TXT")), 0);
+  EXPECT_EQ(contents("LOADS.TXT"), "new");
+  EXPECT_FALSE(file_exists(partial));
+}
+
+TEST_F(FileLayerWin32, AFileIsKnownByItsIdentityNotItsName) {
+  write_whole("data.dat", "x");
+  write_whole("other.dat", "x");
+  FileHandle handle = kNoFile;
+  bool writable = false;
+  ASSERT_EQ(open_existing(path("data.dat"), &handle, &writable), 0);
+  EXPECT_TRUE(writable);
+  EXPECT_TRUE(same_file(handle, path("data.dat")));
+  EXPECT_TRUE(same_file(handle, directory() + "\\.\\data.dat"));
+  EXPECT_FALSE(same_file(handle, path("other.dat")));
+  EXPECT_FALSE(same_file(handle, path("absent.dat")));
+  EXPECT_EQ(close_file(handle), 0);
+  EXPECT_EQ(open_existing(path("absent.dat"), &handle, &writable), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(FileLayerWin32, FortNameIsAPlainFileName) {

@@ -138,9 +138,18 @@ TEST(Conversion, IntegersAcceptSignAndDigitsOnly) {
   EXPECT_EQ(convert_integer("-42"), -42);
   EXPECT_EQ(convert_integer("+7"), 7);
   EXPECT_EQ(convert_integer("-"), 0);
-  EXPECT_EQ(convert_integer("4294967297"), 1);  // wraps in 32 bits
-  for (const char* bad : {"1.0", "1E3", "a", "1-2", "--1"}) {
+  EXPECT_EQ(convert_integer("2147483647"), 2147483647);
+  EXPECT_EQ(convert_integer("-2147483648"), INT32_MIN);
+  EXPECT_EQ(convert_integer("-0000000000002147483648"), INT32_MIN);
+  for (const char* bad : {"1.0", "1E3", "a", "1-2", "--1", "99999999999x"}) {
     EXPECT_EQ(failure_code([bad] { convert_integer(bad); }), kIllegalNumericCharacter) << bad;
+  }
+}
+
+TEST(Conversion, IntegersBeyond32BitsAreRefusedNotWrapped) {
+  for (const char* wide :
+       {"2147483648", "-2147483649", "4294967297", "4294967303", "99999999999999999999999"}) {
+    EXPECT_EQ(failure_code([wide] { convert_integer(wide); }), kIntegerOutOfRange) << wide;
   }
 }
 

@@ -148,7 +148,8 @@ TEST(Files, OpenCreatesAMissingFileAndTheFirstReadFails) {
             -1);
   EXPECT_TRUE(std::filesystem::exists("missing.dat"));
   EXPECT_EQ(console.errors(),
-            "? FORTRAN Runtime Error:\n? Attempt to read past end of file\n? READ(UNIT=1,...\n");
+            "? FORTRAN Runtime Error:\n? Attempt to read past end of file\n? READ(UNIT=1,...\n"
+            "? in missing.dat, line 1\n");
 }
 
 TEST(Files, BlankNameIsRefused) {

@@ -1,12 +1,15 @@
 // Thread counts and the choice of vector bodies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
 
 #include "analysis/kernels/kernels.h"
 #include "analysis/kernels/simd_kernels.h"
+#include "analysis/kernels/workers.h"
 
 namespace tova::kernels {
 namespace {
@@ -51,6 +54,18 @@ TEST(ThreadCount, MalformedEnvironmentIsIgnored) {
     EXPECT_EQ(resolve_thread_count(0), cores()) << '"' << text << '"';
   }
   unset_env("TOVA_THREADS");
+}
+
+TEST(Workers, AWorkerOutOfMemoryReachesTheCallerAfterAllFinish) {
+  // Thrown on a worker thread, it would end the process with terminate.
+  std::atomic<int> finished{0};
+  EXPECT_THROW(run_workers(4,
+                           [&](int part) {
+                             if (part == 2) throw std::bad_alloc();
+                             ++finished;
+                           }),
+               std::bad_alloc);
+  EXPECT_EQ(finished.load(), 3);
 }
 
 TEST(VectorBodies, WidestFirstAndBaselineAlwaysThere) {
