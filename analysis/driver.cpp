@@ -57,9 +57,32 @@ void deallocate_group(const std::array<ArrayDescriptor*, N>& group) {
   textio::deallocate(group);
 }
 
+// Both entries: the dialogue (answers == nullptr) and answers given ahead.
+[[noreturn]] void run(const RunAnswers* answers);
+
 }  // namespace
 
+std::string_view unquoted_file_name(std::string_view typed) {
+  const size_t first = typed.find_first_not_of(' ');
+  if (first == std::string_view::npos) return typed;
+  typed = typed.substr(first, typed.find_last_not_of(' ') - first + 1);
+  if (typed.size() >= 2 && (typed.front() == '"' || typed.front() == '\'') &&
+      typed.back() == typed.front()) {
+    typed = typed.substr(1, typed.size() - 2);
+  }
+  return typed;
+}
+
 void run_analysis() {
+  run(nullptr);
+}
+void run_analysis(const RunAnswers& answers) {
+  run(&answers);
+}
+
+namespace {
+
+void run(const RunAnswers* answers) {
   static const textio::FormatTable kWholeLine = textio::compile_format("(A)");
   char data_file_name[kNameLength];
   char data_title[kNameLength];
@@ -70,12 +93,22 @@ void run_analysis() {
   int32_t object_count = 0;
   int32_t variable_count = 0;
 
-  WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
-  ReadStatement(kConsole, &kWholeLine).character(data_file_name, kNameLength);
-  textio::open_unit(kDataUnit, std::string_view(data_file_name, kNameLength));
+  std::string_view file_name;
+  if (answers == nullptr) {
+    WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
+    ReadStatement(kConsole, &kWholeLine).character(data_file_name, kNameLength);
+    file_name = unquoted_file_name(std::string_view(data_file_name, kNameLength));
+  } else {
+    file_name = answers->data_file;
+  }
+  textio::open_unit(kDataUnit, file_name);
   ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kNameLength);
-  WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
-  ReadStatement(kConsole).integer(gower_option);
+  if (answers == nullptr) {
+    WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
+    ReadStatement(kConsole).integer(gower_option);
+  } else {
+    gower_option = answers->gower_option;
+  }
   ReadStatement(textio::unit(kDataUnit)).integer(object_count).integer(variable_count);
 
   // In 64 bits, so that object counts whose (n - 1)n passes 2^31 reach the
@@ -166,4 +199,5 @@ void run_analysis() {
   textio::stop(" ");
 }
 
+}  // namespace
 }  // namespace tova
