@@ -8,9 +8,11 @@ endif()
 install(FILES docs/tova.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md CHANGELOG.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES docs/method.md docs/windows.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
+# The example is data (its expected outputs are compared in the package's
+# test), not documentation that a system may leave out.
 install(FILES examples/README.md examples/meadow_survey.dat
-  DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-install(DIRECTORY examples/expected/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/expected)
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/tova/examples)
+install(DIRECTORY examples/expected/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tova/examples/expected)
 
 set(CPACK_PACKAGE_NAME tova)
 set(CPACK_PACKAGE_VENDOR "TOVA developers")
