@@ -45,6 +45,7 @@ if [ "$(id -u)" -ne 0 ]; then
   SUDO=(sudo)
 fi
 echo "installing: ${missing[*]}"
-"${SUDO[@]}" apt-get update -q
+# Standard input stays for whatever follows in the user's command.
+"${SUDO[@]}" apt-get update -q </dev/null
 "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
