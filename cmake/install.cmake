@@ -25,10 +25,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "${PROJECT_DESCRIPTION}\n tova reads a table of objects by variables of mixed kinds, lists the\n D-correlation matrix of the variables, runs a threshold Jacobi\n eigenanalysis and writes the component loadings (LOADS.TXT) and, on\n request, the Gower dissimilarities of the objects (MATRIX.DIS).")
-# The C and C++ libraries the program links, from dpkg-shlibdeps (dpkg-dev)
-# where it is installed, else the versions Debian 12 ships.
+# The C and C++ libraries the program links, from dpkg-shlibdeps (dpkg-dev;
+# CPack also runs `file`) where both are installed, else the versions
+# Debian 12 ships.
 find_program(TOVA_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(TOVA_DPKG_SHLIBDEPS)
+find_program(TOVA_FILE_COMMAND file)
+if(TOVA_DPKG_SHLIBDEPS AND TOVA_FILE_COMMAND)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")

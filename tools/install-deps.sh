@@ -5,7 +5,7 @@
 #   tools/install-deps.sh --build-only  compiler and CMake: enough for `tova`
 #   extras, added to the above:
 #     --fuzz     clang and its libFuzzer run-time (tools/fuzz.sh)
-#     --package  dpkg-dev, for the package's library dependencies (cpack -G DEB)
+#     --package  dpkg-dev and file, for the package's library dependencies (cpack)
 #     --docs     R and numpy, which run the snippets of docs/method.md
 #     --all      every extra
 #   (tools/ci-wine.sh installs mingw-w64, Wine and Xvfb itself.)
@@ -16,7 +16,7 @@ set -euo pipefail
 build=(cmake g++ make)
 tests=(libgtest-dev libgmock-dev)
 fuzz=(clang libclang-rt-14-dev)
-package=(dpkg-dev)
+package=(dpkg-dev file)
 docs=(r-base-core python3-numpy)
 packages=()
 with_tests=yes
