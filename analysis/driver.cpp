@@ -78,7 +78,42 @@ void check_header(int32_t object_count, int32_t variable_count, int32_t gower_op
   }
 }
 
-[[noreturn]] void analyse() {
+// Both entries: the dialogue (answers == nullptr) and answers given ahead.
+[[noreturn]] void run(const RunAnswers* answers);
+
+}  // namespace
+
+std::string_view unquoted_file_name(std::string_view typed) {
+  const size_t first = typed.find_first_not_of(' ');
+  if (first == std::string_view::npos) return typed;
+  typed = typed.substr(first, typed.find_last_not_of(' ') - first + 1);
+  if (typed.size() >= 2 && (typed.front() == '"' || typed.front() == '\'') &&
+      typed.back() == typed.front()) {
+    typed = typed.substr(1, typed.size() - 2);
+  }
+  return typed;
+}
+
+// Memory that cannot be had anywhere in the run (kernel work space,
+// threads, buffers) ends it as a failed ALLOCATE does.
+void run_analysis() {
+  try {
+    run(nullptr);
+  } catch (const std::bad_alloc&) {
+    textio::allocation_failed();
+  }
+}
+void run_analysis(const RunAnswers& answers) {
+  try {
+    run(&answers);
+  } catch (const std::bad_alloc&) {
+    textio::allocation_failed();
+  }
+}
+
+namespace {
+
+void run(const RunAnswers* answers) {
   static const textio::FormatTable kWholeLine = textio::compile_format("(A)");
   char data_file_name[kNameLength];
   char data_title[kNameLength];
@@ -89,15 +124,25 @@ void check_header(int32_t object_count, int32_t variable_count, int32_t gower_op
   int32_t object_count = 0;
   int32_t variable_count = 0;
 
-  WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
-  ReadStatement(kConsole, &kWholeLine).character(data_file_name, kNameLength);
+  std::string_view file_name;
+  if (answers == nullptr) {
+    WriteStatement(kConsole).character(" ENTER FILENAME FOR INPUT DATA");
+    ReadStatement(kConsole, &kWholeLine).character(data_file_name, kNameLength);
+    file_name = unquoted_file_name(std::string_view(data_file_name, kNameLength));
+  } else {
+    file_name = answers->data_file;
+  }
   // The data file must exist; it is read, never created.
   textio::OpenSpecifiers existing;
   existing.status = "OLD";
-  textio::open_unit(kDataUnit, std::string_view(data_file_name, kNameLength), existing);
+  textio::open_unit(kDataUnit, file_name, existing);
   ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kNameLength);
-  WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
-  ReadStatement(kConsole).integer(gower_option);
+  if (answers == nullptr) {
+    WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
+    ReadStatement(kConsole).integer(gower_option);
+  } else {
+    gower_option = answers->gower_option;
+  }
   ReadStatement(textio::unit(kDataUnit)).integer(object_count).integer(variable_count);
   check_header(object_count, variable_count, gower_option);
 
@@ -188,15 +233,4 @@ void check_header(int32_t object_count, int32_t variable_count, int32_t gower_op
 }
 
 }  // namespace
-
-void run_analysis() {
-  // Memory that cannot be had anywhere in the run (kernel work space,
-  // threads, buffers) ends it as a failed ALLOCATE does.
-  try {
-    analyse();
-  } catch (const std::bad_alloc&) {
-    textio::allocation_failed();
-  }
-}
-
 }  // namespace tova

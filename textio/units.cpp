@@ -107,6 +107,12 @@ bool refill(Unit& unit) {
   }
   unit.fill = got;
   unit.filled_by_read = true;
+  // A file saved as "UTF-8 with BOM" starts with the byte-order mark, which
+  // is no part of its first record.
+  if (unit.block_number == 0 && !unit.is_console() && got >= 3 &&
+      std::memcmp(unit.transfer.data(), "\xEF\xBB\xBF", 3) == 0) {
+    unit.position = 3;
+  }
   ++unit.block_number;
   return true;
 }

@@ -21,9 +21,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "analysis/driver.h"
 
 namespace {
 
@@ -75,26 +78,31 @@ struct Outcome {
   std::string stdout_bytes, stderr_bytes;
   int status = -999;
   std::map<std::string, std::string> files;
+  std::map<std::string, std::string> out_files;  // of the folder ../out
 };
 
-// `environment`: assignments put before the program in the shell command.
+// `arguments` go to the shell as they are; `environment`: assignments put
+// before the program in the shell command.
 Outcome run_program(const std::map<std::string, std::string>& inputs, const std::string& answers,
-                    const std::string& name, const std::string& environment = "") {
+                    const std::string& name, const std::string& arguments = "",
+                    const std::string& environment = "") {
   const fs::path work =
       fs::temp_directory_path() / ("tova_golden_" + name + "_" + std::to_string(::getpid()));
   fs::remove_all(work);
   fs::create_directories(work / "run");
+  fs::create_directories(work / "out");
   for (const auto& [file, bytes] : inputs) write_file(work / "run" / file, bytes);
   write_file(work / "answers.txt", answers);
   const std::string command = "cd '" + (work / "run").string() + "' && " + environment + "'" +
-                              kProgram.string() +
-                              "' < ../answers.txt > ../stdout.txt 2> ../stderr.txt";
+                              kProgram.string() + "' " + arguments +
+                              " < ../answers.txt > ../stdout.txt 2> ../stderr.txt";
   const int wait_status = std::system(command.c_str());
   Outcome out;
   out.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1000;
   out.stdout_bytes = read_file(work / "stdout.txt");
   out.stderr_bytes = read_file(work / "stderr.txt");
   out.files = files_in(work / "run");
+  out.out_files = files_in(work / "out");
   fs::remove_all(work);
   return out;
 }
@@ -104,10 +112,20 @@ void compare_bytes(const std::string& what, const std::string& expected,
   if (expected != actual) ADD_FAILURE() << what << ": " << first_difference(expected, actual);
 }
 
+// The console output of a run whose answers were given ahead.
+std::string without_prompts(std::string bytes) {
+  for (const std::string prompt : {"  ENTER FILENAME FOR INPUT DATA\r\n",
+                                   "  ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES \r\n"}) {
+    if (const size_t at = bytes.find(prompt); at != std::string::npos)
+      bytes.erase(at, prompt.size());
+  }
+  return bytes;
+}
+
 // Compares a run with the expected folder (or rewrites it).
 void check_case(const fs::path& expected_dir, const Outcome& out,
-                const std::vector<std::string>& compared_files) {
-  if (updating()) {
+                const std::vector<std::string>& compared_files, bool prompted = true) {
+  if (updating() && prompted) {
     write_file(expected_dir / "stdout.txt", out.stdout_bytes);
     write_file(expected_dir / "stderr.txt", out.stderr_bytes);
     write_file(expected_dir / "status.txt", std::to_string(out.status) + "\n");
@@ -121,7 +139,9 @@ void check_case(const fs::path& expected_dir, const Outcome& out,
     }
     return;
   }
-  compare_bytes("stdout", read_file(expected_dir / "stdout.txt"), out.stdout_bytes);
+  const std::string expected_stdout = read_file(expected_dir / "stdout.txt");
+  compare_bytes("stdout", prompted ? expected_stdout : without_prompts(expected_stdout),
+                out.stdout_bytes);
   compare_bytes("stderr", read_file(expected_dir / "stderr.txt"), out.stderr_bytes);
   EXPECT_EQ(std::to_string(out.status) + "\n", read_file(expected_dir / "status.txt"));
   if (compared_files.empty()) {
@@ -179,10 +199,34 @@ TEST_P(WholeRun, SameBytesOnEveryInstructionSetAndThreadCount) {
           std::string("TOVA_SIMD=") + simd + " TOVA_THREADS=" + threads + " ";
       check_case(folder / "expected",
                  run_program(files_in(folder / "input"), read_file(folder / "answers.txt"),
-                             GetParam(), environment),
+                             GetParam(), "", environment),
                  {});
     }
   }
+}
+
+// The same case with its answers on the command line: `tova FILE --gower`
+// for the answer 1, `--no-gower` for any other whole number.
+TEST_P(WholeRun, CommandLineRunsTheSameWithoutPrompts) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs the console program through a POSIX shell";
+#endif
+  const fs::path folder = kSource / "tests" / "golden" / GetParam();
+  std::istringstream answers(read_file(folder / "answers.txt"));
+  std::string file, gower;
+  std::getline(answers, file);
+  std::getline(answers, gower);
+  int option = 0;
+  try {
+    size_t used = 0;
+    option = std::stoi(gower, &used);
+    if (gower.find_first_not_of(' ', used) != std::string::npos) throw std::invalid_argument(gower);
+  } catch (const std::exception&) {
+    GTEST_SKIP() << "the second answer is no whole number";
+  }
+  const std::string arguments = "'" + file + "' " + (option == 1 ? "--gower" : "--no-gower");
+  const Outcome out = run_program(files_in(folder / "input"), "", GetParam(), arguments);
+  check_case(folder / "expected", out, {}, false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, WholeRun, ::testing::ValuesIn(golden_cases()),
@@ -203,6 +247,65 @@ TEST(ExampleDataSet, MatchesItsExpectedOutputs) {
   const std::string data = "meadow_survey.dat";
   const Outcome out = run_program({{data, read_file(examples / data)}}, data + "\n1\n", "example");
   check_case(examples / "expected", out, {"LOADS.TXT", "MATRIX.DIS"});
+}
+
+TEST(CommandLine, OutputDirGetsTheResultFiles) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs the console program through a POSIX shell";
+#endif
+  const fs::path examples = kSource / "examples";
+  const std::string data = "meadow_survey.dat";
+  Outcome out = run_program({{data, read_file(examples / data)}}, "", "output_dir",
+                            data + " --output-dir ../out --gower");
+  EXPECT_EQ(out.files.size(), 1u);
+  EXPECT_EQ(out.stdout_bytes, without_prompts(read_file(examples / "expected" / "stdout.txt")));
+  EXPECT_EQ(out.status, 0);
+  for (const std::string file : {"LOADS.TXT", "MATRIX.DIS"}) {
+    compare_bytes(file, read_file(examples / "expected" / file), out.out_files[file]);
+  }
+}
+
+TEST(CommandLine, HelpAndVersionGoToStandardOutput) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs the console program through a POSIX shell";
+#endif
+  Outcome out = run_program({}, "", "help", "--help");
+  EXPECT_EQ(out.status, 0);
+  EXPECT_EQ(out.stderr_bytes, "");
+  for (const char* part : {"Usage: tova\n", "--output-dir DIR", "Exit status", "TABSIZE"}) {
+    EXPECT_NE(out.stdout_bytes.find(part), std::string::npos) << part;
+  }
+  out = run_program({}, "", "version", "--version");
+  EXPECT_EQ(out.status, 0);
+  EXPECT_TRUE(std::regex_match(out.stdout_bytes, std::regex("tova [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+      << out.stdout_bytes;
+}
+
+// A wrong command line says so on standard error, with status 2, and
+// neither reads standard input nor creates nor writes any file.
+TEST(CommandLine, WrongCommandLinesTouchNothing) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs the console program through a POSIX shell";
+#endif
+  for (const std::string arguments :
+       {"--bogus", "d.dat -x", "d.dat --output-dir", "d.dat --output-dir=", "--gower",
+        "d.dat e.dat", "d.dat --output-dir nowhere"}) {
+    const Outcome out = run_program({{"LOADS.TXT", "old"}}, "d.dat\n1\n", "wrong", arguments);
+    EXPECT_EQ(out.status, 2) << arguments;
+    EXPECT_EQ(out.stdout_bytes, "") << arguments;
+    EXPECT_EQ(out.stderr_bytes.rfind("tova: ", 0), 0u) << arguments << ": " << out.stderr_bytes;
+    EXPECT_EQ(out.files, (std::map<std::string, std::string>{{"LOADS.TXT", "old"}})) << arguments;
+  }
+}
+
+TEST(TypedFileName, LosesBlanksAndOnePairOfQuotes) {
+  EXPECT_EQ(tova::unquoted_file_name("  \"my data.dat\"  "), "my data.dat");
+  EXPECT_EQ(tova::unquoted_file_name("'a.dat'"), "a.dat");
+  EXPECT_EQ(tova::unquoted_file_name("\"\"a.dat\"\""), "\"a.dat\"");
+  EXPECT_EQ(tova::unquoted_file_name("\"a.dat'"), "\"a.dat'");
+  EXPECT_EQ(tova::unquoted_file_name("\""), "\"");
+  EXPECT_EQ(tova::unquoted_file_name("''"), "");
+  EXPECT_EQ(tova::unquoted_file_name("   "), "   ");
 }
 
 }  // namespace
