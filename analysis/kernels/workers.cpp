@@ -1,6 +1,10 @@
 #include "analysis/kernels/workers.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -21,7 +25,38 @@ int resolve_thread_count(int threads) {
   return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
+namespace {
+std::atomic<void (*)()> g_wait_hook{nullptr};
+}  // namespace
+
+void set_wait_hook(void (*hook)()) {
+  g_wait_hook = hook;
+}
+
 void run_workers(int count, const std::function<void(int)>& body) {
+  if (void (*hook)() = g_wait_hook.load(); hook != nullptr && count > 0) {
+    std::mutex mutex;
+    std::condition_variable done;
+    int running = count;
+    std::vector<std::thread> threads;
+    threads.reserve(static_cast<size_t>(count));
+    for (int t = 0; t < count; ++t) {
+      threads.emplace_back([&, t] {
+        body(t);
+        std::lock_guard<std::mutex> lock(mutex);
+        if (--running == 0) done.notify_one();
+      });
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!done.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; })) {
+      lock.unlock();
+      hook();
+      lock.lock();
+    }
+    lock.unlock();
+    for (std::thread& thread : threads) thread.join();
+    return;
+  }
   std::vector<std::thread> threads;
   threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
   for (int t = 1; t < count; ++t) threads.emplace_back(body, t);

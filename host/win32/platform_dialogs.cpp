@@ -61,7 +61,8 @@ std::optional<SaveChoice> Win32Platform::choose_save_file(std::string_view initi
   std::memcpy(file, initial_name.data(), std::min<size_t>(initial_name.size(), kPathLimit - 1));
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = nullptr;
+  // Owned by the frame: modal, it stays in front and Exit waits for it.
+  dialog.hwndOwner = context().frame;
   dialog.lpstrFilter = "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file;
