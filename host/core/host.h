@@ -137,7 +137,7 @@ class Host {
   bool quit_received_ = false;
   bool print_continue_ = false;
   std::optional<size_t> open_output_line_;  // store line a record is still writing
-  int64_t last_pump_ms_ = 0;
+  int64_t last_pump_ms_ = INT64_MIN / 2;    // never: the first output is due
 };
 
 // How often the view follows long output and the queue is looked at.
