@@ -16,7 +16,7 @@ start=$(date +%s)
 say() { echo "-- wine: $* ($(( $(date +%s) - start )) s)"; }
 
 packages=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
-          googletest strace python3 cmake make g++)
+          googletest strace python3 python3-tk cmake make g++)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
