@@ -2,6 +2,14 @@
 // the line the user ended, finish pumps until the window is closed.
 #include "tests/host/core/support/host_fixture.h"
 
+#ifdef TOVA_HAVE_ANALYSIS
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "analysis/kernels/workers.h"
+#endif
+
 namespace tova::host::testing {
 namespace {
 
@@ -111,6 +119,28 @@ TEST_F(ConsoleHooksTest, WhileTheProgramComputesTypingWaitsForTheNextStatement) 
   host.poll();
   EXPECT_EQ(lines(), (Lines{"computing", "a"}));
 }
+
+#ifdef TOVA_HAVE_ANALYSIS
+// The window froze ("Not Responding") while the kernels' threads computed.
+std::atomic<int> g_waits{0};
+TEST(WorkerPool, TheWaitHookRunsOnTheCallingThreadWhileTheWorkersCompute) {
+  const std::thread::id caller = std::this_thread::get_id();
+  static std::thread::id hook_thread;
+  tova::kernels::set_wait_hook([] {
+    hook_thread = std::this_thread::get_id();
+    ++g_waits;
+  });
+  std::atomic<int> parts{0};
+  tova::kernels::run_workers(3, [&](int part) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + 50 * part));
+    parts += 1 << part;
+  });
+  tova::kernels::set_wait_hook(nullptr);
+  EXPECT_EQ(parts, 7);
+  EXPECT_GE(g_waits, 3);
+  EXPECT_EQ(hook_thread, caller);
+}
+#endif
 
 TEST_F(ConsoleHooksTest, ClosingWhileTheProgramComputesAsksAndEndsTheRun) {
   platform.answers.push_back(Answer::no);
