@@ -10,9 +10,9 @@ read back from the X clipboard that Wine serves), its dialogs, the files
 it writes; no step sleeps a fixed time before it acts.
 
 Checks, for the probe program and (once it is built) tova itself:
-- a whole run: the file name pasted from the clipboard with its line end
-  (one Enter, not a control character), Ctrl+S and Escape inside the
-  answer, the second answer typed, the result files
+- a whole run: Ctrl+S and Escape inside the first answer, the second
+  answer typed, the last one pasted with its line end (CR LF) after copying
+  a line typed ahead (one Enter, not a control character), the result files
   byte for byte equal to the native program's, File > Save As... saving the
   window, the saved file equal to the native run's console records (one line
   per record, as strace shows the writes) with the typed answers where the
@@ -93,26 +93,6 @@ def clipboard_text():
         root.destroy()
 
 
-class ClipboardOffer:
-    """Holds `text` on the X clipboard until closed, as an editor would."""
-    def __init__(self, text):
-        import tkinter
-        self.root = tkinter.Tk()
-        self.root.withdraw()
-        self.root.clipboard_clear()
-        self.root.clipboard_append(text)
-        self.root.update()
-
-    def serve(self, seconds):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self.root.update()
-            time.sleep(0.05)
-
-    def close(self):
-        self.root.destroy()
-
-
 # --- the native run -----------------------------------------------------------
 
 def native_transcript(program, workdir, answers):
@@ -177,9 +157,14 @@ class WindowRun:
         self.log = open(os.path.join(workdir, "wine.log"), "w")
         self.process = subprocess.Popen([WINE, exe], cwd=workdir, stdout=self.log,
                                         stderr=subprocess.STDOUT)
-        self.frame = wait_for(f"the frame window {self.title}",
-                              lambda: (windows_named("^" + re.escape(self.title) + "$") or [None])[0],
-                              60)
+        self.frame = wait_for(f"the frame window {self.title}", self.own_frame, 60)
+
+    def own_frame(self):
+        """This process's frame (a run before it may still be going away)."""
+        name = "^" + re.escape(self.title) + "$"
+        result = run(["xdotool", "search", "--all", "--pid", str(self.process.pid), "--name", name])
+        mine = [line for line in result.stdout.split() if line.strip()]
+        return (mine or windows_named(name)[-1:] or [None])[0]
 
     def text(self):
         """The window's whole text: Select All (Ctrl+A), Copy (Ctrl+C)."""
@@ -197,15 +182,13 @@ class WindowRun:
         type_text(text)
         key("Return")
 
-    def paste_answer(self, text, prompt):
-        """Pastes `text` and a line end from another program's clipboard."""
-        self.wait_text(prompt)
-        offer = ClipboardOffer(text + "\n")
-        try:
-            key("ctrl+v", window=self.frame)
-            offer.serve(1.0)
-        finally:
-            offer.close()
+    def drag_rows(self, row):
+        """Drags from the start of the view's `row` to the start of the next
+        one: that line and its line end are selected."""
+        x = str(IO_CLIENT_X + 2)
+        ys = [str(IO_CLIENT_Y + r * CELL_HEIGHT + CELL_HEIGHT // 2) for r in (row, row + 1)]
+        run(["xdotool", "mousemove", "--window", self.frame, x, ys[0], "mousedown", "1"])
+        run(["xdotool", "mousemove", "--window", self.frame, x, ys[1], "mouseup", "1"])
 
     def double_click_cell(self, row, column):
         """Double-clicks the cell (row, column) of the Input/Output window's
@@ -254,6 +237,11 @@ class WindowRun:
         if self.alive():
             self.process.kill()
             self.process.wait(timeout=30)
+        try:
+            wait_for("the windows to go", lambda: not windows_named(
+                "^" + re.escape(self.title) + "$"), 10)
+        except Failure:
+            pass
 
 
 def stable_file(path, seconds=1.5):
@@ -308,7 +296,12 @@ def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=
         key("ctrl+c", "ctrl+x", "ctrl+z", window=window.frame)
         for index, (text, prompt, how) in enumerate(answers):
             if how == "paste":
-                window.paste_answer(text, prompt)
+                # The line typed ahead, copied from the window with its line
+                # end (CR LF) and pasted: one Enter, the run goes on.
+                window.wait_text(prompt)
+                key("Home", window=window.frame)
+                window.drag_rows(expected.index(text.encode()))
+                key("ctrl+c", "ctrl+v", "End")
             elif how == "ctrl+s":
                 # Ctrl+S used to type a control character into the answer.
                 window.wait_text(prompt)
@@ -587,8 +580,8 @@ def main():
     checks.append(("probe: whole run, pasting, Ctrl+S, typing ahead, copy and paste",
                    lambda: whole_run(
         probe_exe, probe_native, probe_data,
-        [("probe.dat", "ENTER FILENAME", "paste"), ("1", "LISTING WANTED", "type"),
-         ("real", "ENTER A WORD", "ctrl+s")],
+        [("probe.dat", "ENTER FILENAME", "ctrl+s"), ("1", "LISTING WANTED", "type"),
+         ("junk", "ENTER A WORD", "paste")],
         ["PROBE.TXT"], args.work, None if have_tova else args.screenshot,
         ahead={1: "junk"}, copy_word=(0, 4, "ENTER"))))
     checks.append(("probe: a 115-character answer keeps the caret in view", lambda: long_answer(
@@ -609,7 +602,7 @@ def main():
             os.path.join(here, "data", "sample.dat")
         checks.append(("tova: whole run", lambda: whole_run(
             tova_exe, tova_native, data,
-            [(os.path.basename(data), "ENTER FILENAME", "paste"), ("1", "GOWER", "type")],
+            [(os.path.basename(data), "ENTER FILENAME", "type"), ("1", "GOWER", "type")],
             ["LOADS.TXT", "MATRIX.DIS"], args.work, args.screenshot)))
         checks.append(("tova: fatal error", lambda: fatal_error(tova_exe, args.work)))
     else:
