@@ -42,6 +42,7 @@ WINE = shutil.which("wine") or "wine"
 # Where the Input/Output window's client area starts inside the frame's X
 # window (Wine draws the caption and the menu bar), and its cell size.
 IO_CLIENT_X, IO_CLIENT_Y = 24, 80
+IO_CLIENT_WIDTH = 592
 CELL_WIDTH, CELL_HEIGHT = 8, 16
 
 
@@ -369,25 +370,13 @@ def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=
     return len(expected)
 
 
-def caret_block_shown(png, x0, y0, x1, y1):
-    """True when the screenshot holds a solid black block of a cell (the
-    caret) inside the given area."""
-    raw = run_bytes(["convert", png, "-crop", f"{x1 - x0}x{y1 - y0}+{x0}+{y0}", "+repage",
-                     "-threshold", "10%", "gray:-"])
-    width = x1 - x0
-    rows = [raw[i:i + width] for i in range(0, len(raw) - width + 1, width)]
-    for top in range(0, len(rows) - CELL_HEIGHT + 1):
-        run_length = [0] * width
-        for row in rows[top:top + CELL_HEIGHT]:
-            for x in range(width):
-                run_length[x] = run_length[x] + 1 if row[x] == 0 else 0
-        # A column stretch of CELL_WIDTH columns dark for the whole cell height.
-        streak = 0
-        for x in range(width):
-            streak = streak + 1 if run_length[x] >= CELL_HEIGHT else 0
-            if streak >= CELL_WIDTH:
-                return True
-    return False
+def text_end_in_row(png, x0, y0, width):
+    """How far right the dark pixels of the text row at (x0, y0) reach, in
+    pixels from x0 (0 when the row is empty)."""
+    columns = run_bytes(["convert", png, "-crop", f"{width}x{CELL_HEIGHT}+{x0}+{y0}", "+repage",
+                         "-colorspace", "gray", "-scale", f"{width}x1!", "-depth", "8", "gray:-"])
+    dark = [x for x, value in enumerate(columns) if value < 200]
+    return dark[-1] + 1 if dark else 0
 
 
 def run_bytes(args):
@@ -408,15 +397,25 @@ def long_answer(exe, data, work):
         type_text("W" * 115)
         geometry = run(["xdotool", "getwindowgeometry", "--shell", window.frame]).stdout
         values = dict(line.split("=") for line in geometry.split() if "=" in line)
-        # The Input/Output window's client area (600 x 300 less its frame).
-        x0, y0 = int(values["X"]) + IO_CLIENT_X, int(values["Y"]) + IO_CLIENT_Y
-        area = (x0, y0, x0 + 580, y0 + 250)
+        # The answer's row (the second) of the Input/Output window's client
+        # area (600 pixels wide less its frame).
+        x0, y0 = int(values["X"]) + IO_CLIENT_X, int(values["Y"]) + IO_CLIENT_Y + CELL_HEIGHT
         shot = os.path.join(wine_dir, "long-answer.png")
+        # The view follows the caret: the last character stands one cell
+        # left of the caret's, which is inside the window. (It lagged: the
+        # last character stood past the right edge, the row full to it.)
+        cells = IO_CLIENT_WIDTH // CELL_WIDTH
+        ends = []
 
-        def caret_seen():
+        def caret_in_view():
             run(["import", "-window", "root", shot])
-            return caret_block_shown(shot, *area)
-        wait_for("the caret on the screen", caret_seen, 10, 0.2)
+            ends.append(text_end_in_row(shot, x0, y0, IO_CLIENT_WIDTH))
+            return (cells - 3) * CELL_WIDTH <= ends[-1] <= (cells - 1) * CELL_WIDTH
+        try:
+            wait_for("the answer's end in view", caret_in_view, 10, 0.3)
+        except Failure:
+            raise Failure(f"the answer ends at x = {ends[-1]} of {IO_CLIENT_WIDTH}: "
+                          "the caret is past the right edge")
         window.close()
         box = window.prompt()
         run(["xdotool", "windowfocus", "--sync", box])
@@ -427,7 +426,10 @@ def long_answer(exe, data, work):
 
 
 def long_output(exe, data, work, lines=66569):
-    """The probe's listing of `lines` lines shows completely in the window."""
+    """The probe's listing of `lines` lines shows completely in the window.
+    Timed from the answer to the last line in PROBE.TXT (written line by
+    line with the window's, closed after the last), then checked in the
+    window's text."""
     wine_dir = os.path.join(work, os.path.basename(exe) + ".output")
     os.makedirs(wine_dir, exist_ok=True)
     shutil.copy(data, wine_dir)
@@ -436,8 +438,25 @@ def long_output(exe, data, work, lines=66569):
         window.answer("probe.dat", "ENTER FILENAME")
         window.answer(str(lines), "LISTING WANTED")
         began = time.monotonic()
-        window.wait_text(f"LINE {lines} OF {lines}", 120)
+        result = os.path.join(wine_dir, "PROBE.TXT")
+        last = f"LINE {lines} OF {lines}\r\n".encode()
+
+        def listed():
+            try:
+                with open(result, "rb") as f:
+                    f.seek(max(os.path.getsize(result) - len(last), 0))
+                    return f.read() == last
+            except OSError:
+                return False
+        wait_for(f"{lines} lines", listed, 3600, 0.05)
         seconds = time.monotonic() - began
+        print(f"   {lines} lines listed in {seconds:.2f} s", flush=True)
+        # Every line is in the window: saved, it holds them all.
+        window.save_as("long")
+        saved = os.path.join(wine_dir, "long.txt")
+        wait_for("long.txt", lambda: stable_file(saved, 0.5), 60)
+        if read_lines(saved)[-lines - 2:-2] != open(result, "rb").read().split(b"\r\n")[:-1]:
+            raise Failure("the window does not hold every line of the listing")
         if seconds > 30:
             raise Failure(f"{lines} lines took {seconds:.1f} s")
         window.close()
@@ -586,8 +605,9 @@ def main():
         ahead={1: "junk"}, copy_word=(0, 4, "ENTER"))))
     checks.append(("probe: a 115-character answer keeps the caret in view", lambda: long_answer(
         probe_exe, probe_data, args.work)))
-    checks.append(("probe: 66,569 lines of output", lambda: long_output(
-        probe_exe, probe_data, args.work)))
+    bench_lines = int(os.environ.get("TOVA_BENCH_LINES", "66569"))
+    checks.append(("probe: lines of output", lambda: long_output(
+        probe_exe, probe_data, args.work, bench_lines)))
     checks.append(("probe: About box; close while a read waits", lambda: close_while_reading(
         probe_exe, probe_data, args.work)))
     checks.append(("probe: fatal error", lambda: fatal_error(probe_exe, args.work)))
