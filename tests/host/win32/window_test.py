@@ -455,7 +455,7 @@ def long_output(exe, data, work, lines=66569):
         window.save_as("long")
         saved = os.path.join(wine_dir, "long.txt")
         wait_for("long.txt", lambda: stable_file(saved, 0.5), 60)
-        if read_lines(saved)[-lines - 2:-2] != open(result, "rb").read().split(b"\r\n")[:-1]:
+        if read_lines(saved)[-lines - 1:-1] != open(result, "rb").read().split(b"\r\n")[:-1]:
             raise Failure("the window does not hold every line of the listing")
         if seconds > 30:
             raise Failure(f"{lines} lines took {seconds:.1f} s")
@@ -542,6 +542,7 @@ def host_services(exe, data, work):
         time.sleep(0.5)
         key("1")
         window.answer("w", "ENTER A WORD")
+        window.wait_text(" GOT w", 30)
         window.save_as("saved")
         saved = os.path.join(wine_dir, "saved.txt")
         wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
