@@ -25,8 +25,9 @@ void Host::start_failed() {
 }
 
 void Host::pump_pending() {
-  io_.hold_typing(false);
+  // The view first: held keys are typed into the window as it is drawn.
   io_.flush_output();
+  io_.hold_typing(false);
   last_pump_ms_ = platform_.milliseconds();
   if (quit_received_) return;
   if (!platform_.pump_pending()) {
@@ -47,8 +48,8 @@ void Host::pump_while_computing() {
 }
 
 bool Host::pump_until(const std::function<bool()>& condition) {
-  io_.hold_typing(false);
   io_.flush_output();
+  io_.hold_typing(false);
   // After the quit message no window is left to wake the queue.
   while (!quit_received_) {
     switch (platform_.wait_message()) {

@@ -69,7 +69,9 @@ std::optional<SaveChoice> Win32Platform::choose_save_file(std::string_view initi
   dialog.nMaxFile = kPathLimit;
   dialog.lpstrFileTitle = title;
   dialog.nMaxFileTitle = kPathLimit;
-  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  // The program's files stay where the run started: the dialog must not
+  // move the current folder to where the user looked.
+  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
   dialog.lpstrDefExt = "txt";
   // The dialog runs its own message loop: the core's handlers may run inside.
   if (!GetSaveFileNameA(&dialog)) return std::nullopt;
