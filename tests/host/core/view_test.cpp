@@ -219,6 +219,17 @@ TEST_F(View, TheWheelScrollsByLinesWithinTheRange) {
   EXPECT_EQ(platform.scroll_pos[0], 12);
 }
 
+// A screen of another scale: a new cell size keeps the text and the caret.
+TEST_F(View, ANewCellSizeKeepsTheStateAndRecountsRowsAndColumns) {
+  output_lines(30);
+  io().set_cell_size(kCellWidth * 3 / 2, kCellHeight * 3 / 2);
+  EXPECT_EQ(io().rows(), 20 * 2 / 3);
+  EXPECT_EQ(io().cols(), 40 * 2 / 3);
+  EXPECT_EQ(io().caret_row(), 30);
+  EXPECT_EQ(io().view_top_max(), 30 - 13 + 2);
+  EXPECT_EQ(store().line_count(), 30u);
+}
+
 TEST_F(View, FocusCreatesAndDestroysTheCaret) {
   io().on_focus(true);
   io().on_focus(false);
