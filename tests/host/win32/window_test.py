@@ -436,8 +436,12 @@ def long_output(exe, data, work, lines=66569):
     window = WindowRun(exe, wine_dir)
     try:
         window.answer("probe.dat", "ENTER FILENAME")
-        window.answer(str(lines), "LISTING WANTED")
+        window.wait_text("LISTING WANTED")
+        run(["xdotool", "windowfocus", "--sync", window.frame])
+        type_text(str(lines))
+        # From the Enter (xdotool's own delay included) to the last line.
         began = time.monotonic()
+        key("Return")
         result = os.path.join(wine_dir, "PROBE.TXT")
         last = f"LINE {lines} OF {lines}\r\n".encode()
 
