@@ -6,17 +6,26 @@
 # Wine runs as an ordinary account (uid 65534) when this script runs as root:
 # a superuser may write read-only files, which the file layer's tests check.
 # Skips (exit 0) with a message only where Wine cannot start at all.
-# Usage: tools/ci-wine.sh [--keep]   (--keep leaves the scratch folder)
+# Usage: tools/ci-wine.sh [--keep] [--only PATTERN]
+#   --keep leaves the scratch folder; --only builds the programs alone and
+#   runs only the window checks whose title holds PATTERN (no unit tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 keep=no
-[ "${1:-}" = "--keep" ] && keep=yes
+only=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --keep) keep=yes ;;
+    --only) only="$2"; shift ;;
+  esac
+  shift
+done
 start=$(date +%s)
 say() { echo "-- wine: $* ($(( $(date +%s) - start )) s)"; }
 
 packages=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
-          googletest strace python3 cmake make g++)
+          googletest strace python3 python3-tk cmake make g++)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -31,7 +40,13 @@ fi
 
 say "cross-build (mingw preset)"
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+if [ -n "$only" ]; then
+  mingw_targets=(host_probe)
+  if ls analysis/*.cpp >/dev/null 2>&1; then mingw_targets+=(tova); fi
+  cmake --build build/mingw -j2 --target "${mingw_targets[@]}"
+else
+  cmake --build --preset mingw
+fi
 
 # The native programs the window runs are compared with, kept current.
 [ -f build/dev/CMakeCache.txt ] || cmake --preset dev >/dev/null
@@ -126,16 +141,19 @@ while IFS= read -r exe; do
     cases_failed=$((cases_failed + ${n:-1}))
     tail -40 "$dir.log"
   fi
-done < <(find "$root/build/mingw/tests" -name '*_test.exe' | sort)
+done < <([ -n "$only" ] || find "$root/build/mingw/tests" -name '*_test.exe' | sort)
 say "unit test programs: $passed passed, $failed failed"
 echo "wine-unit: $cases_passed passed, $cases_failed failed"
 
 say "window tests under Xvfb"
 window_status=0
 python=/usr/bin/python3; [ -x "$python" ] || python=$(command -v python3)
-"$scratch/runner" "$python" "$root/tests/host/win32/window_test.py" \
+only_args=()
+[ -n "$only" ] && only_args=(--only "$only")
+"$scratch/runner" env TOVA_BENCH_LINES="${TOVA_BENCH_LINES:-66569}" "$python" \
+  "$root/tests/host/win32/window_test.py" \
   --root "$root" --work "$scratch/work/window" --screenshot "$scratch/work/screenshot.png" \
-  || window_status=$?
+  "${only_args[@]}" || window_status=$?
 if [ -f "$scratch/work/screenshot.png" ]; then
   mkdir -p build/mingw && cp "$scratch/work/screenshot.png" build/mingw/screenshot.png
   say "screenshot in build/mingw/screenshot.png"

@@ -1,5 +1,8 @@
 #include "analysis/kernels/workers.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <exception>
 #include <mutex>
@@ -24,29 +27,73 @@ int resolve_thread_count(int threads) {
   return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
+namespace {
+std::atomic<void (*)()> g_wait_hook{nullptr};
+}  // namespace
+
+void set_wait_hook(void (*hook)()) {
+  g_wait_hook = hook;
+}
+
 void run_workers(int count, const std::function<void(int)>& body) {
   // A failure on a worker (its work space not to be had) would end the
   // process from that thread; it is carried to the caller instead, after
   // every worker has finished.
   std::exception_ptr failure;
-  std::mutex failure_lock;
+  std::mutex mutex;
+  std::condition_variable done;
+  int running = 0;
   auto guarded_body = [&](int part) {
     try {
       body(part);
     } catch (...) {
-      const std::lock_guard<std::mutex> hold(failure_lock);
+      const std::lock_guard<std::mutex> hold(mutex);
       if (!failure) failure = std::current_exception();
     }
   };
+  // With a wait hook every body runs on a worker and this thread keeps
+  // calling the hook until they are done.
+  void (*const hook)() = g_wait_hook.load();
+  const bool waiting = hook != nullptr && count > 0;
+  const int first_on_worker = waiting ? 0 : 1;
   std::vector<std::thread> threads;
   bool started = true;
   try {
-    threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
-    for (int t = 1; t < count; ++t) threads.emplace_back(guarded_body, t);
+    threads.reserve(count > first_on_worker ? static_cast<size_t>(count - first_on_worker) : 0);
+    for (int t = first_on_worker; t < count; ++t) {
+      if (!waiting) {
+        threads.emplace_back(guarded_body, t);
+        continue;
+      }
+      {
+        const std::lock_guard<std::mutex> hold(mutex);
+        ++running;
+      }
+      try {
+        threads.emplace_back([&, t] {
+          guarded_body(t);
+          const std::lock_guard<std::mutex> hold(mutex);
+          if (--running == 0) done.notify_one();
+        });
+      } catch (...) {
+        const std::lock_guard<std::mutex> hold(mutex);
+        --running;
+        throw;
+      }
+    }
   } catch (...) {
     started = false;  // a thread that cannot be had is memory that cannot be had
   }
-  if (started && count > 0) guarded_body(0);
+  if (waiting) {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!done.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; })) {
+      lock.unlock();
+      hook();
+      lock.lock();
+    }
+  } else if (started && count > 0) {
+    guarded_body(0);
+  }
   for (std::thread& thread : threads) thread.join();
   if (!started && !failure) failure = std::make_exception_ptr(std::bad_alloc());
   if (failure) std::rethrow_exception(failure);

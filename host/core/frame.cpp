@@ -40,12 +40,19 @@ FrameAction Host::on_command(int32_t command) {
     case kCmdDelete:
       delete_selection();
       break;
+    case kCmdSelectAll:
+      io_.select_all();
+      break;
     default:
       // Undo, the Window commands and the child list have no handler here.
       services_.on_user_command(command);
       break;
   }
   return FrameAction::default_processing;
+}
+
+void Host::on_menu_opening() {
+  platform_.enable_menu_item(kCmdPaste, platform_.clipboard_has_text());
 }
 
 bool Host::on_timer(uint64_t parameter) {

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,7 +68,13 @@ class Host {
   void start_failed();
 
   // --- Message pumps ----------------------------------------------------
+  // Every pump first brings the view up to date with the output, so that
+  // the handlers it runs see the window as the user does.
   void pump_pending();
+  // Called by the analysis's worker pool while its threads compute: the
+  // window repaints, scrolls, selects, copies and closes as usual, but
+  // typed characters wait for the next statement (no read is waiting).
+  void pump_while_computing();
   // Waits and dispatches until a dispatched message made `condition` true
   // (true) or the quit message arrived (false). The condition is tested only
   // after a message that reached a window procedure.
@@ -77,8 +84,11 @@ class Host {
   // The line last ended with Enter, cut to size - 2 bytes, then CR LF; never
   // 0 (no end of input). `size` is at least 2 (the run-time passes 256).
   int32_t read(char* buffer, int32_t size);
-  // One call is one new line: the record without its CR LF, nothing else
-  // interpreted; returns `*count` as passed.
+  // Console semantics: a call ending in LF ends the line (its CR LF taken
+  // off, nothing else interpreted); a call without one leaves the line open
+  // for the next call, so a record written in pieces is one line. The store
+  // takes the text at once; the view follows once per `kOutputInterval`
+  // and before every pump. Returns `*count` as passed.
   int32_t write(const char* buffer, int32_t* count, int32_t handle);
   void finish(int32_t exit_status);
   void poll();
@@ -87,6 +97,9 @@ class Host {
 
   // --- Frame window messages ----------------------------------------------
   FrameAction on_command(int32_t command);
+  // A menu (or an accelerator's item) is about to open: Paste follows the
+  // clipboard.
+  void on_menu_opening();
   CloseOutcome on_close();
   // A timer message; `parameter` is the message's timer ID word. True when a
   // user routine handled it, false for default processing.
@@ -123,9 +136,18 @@ class Host {
   Phase phase_ = Phase::starting;
   bool quit_received_ = false;
   bool print_continue_ = false;
+  std::optional<size_t> open_output_line_;  // store line a record is still writing
+  int64_t last_pump_ms_ = INT64_MIN / 2;    // never: the first output is due
 };
+
+// How often the view follows long output and the queue is looked at.
+inline constexpr int64_t kOutputInterval = 50;
 
 // The frame's title: the program file's path after its last backslash.
 std::string frame_title(std::string_view program_path);
+
+// What a paste types: each CR LF, LF or CR becomes one Enter (13), Tab
+// stays, and no other control character is typed.
+std::string paste_keys(std::string_view text);
 
 }  // namespace tova::host

@@ -25,6 +25,10 @@ void Host::start_failed() {
 }
 
 void Host::pump_pending() {
+  // The view first: held keys are typed into the window as it is drawn.
+  io_.flush_output();
+  io_.hold_typing(false);
+  last_pump_ms_ = platform_.milliseconds();
   if (quit_received_) return;
   if (!platform_.pump_pending()) {
     quit_received_ = true;
@@ -32,7 +36,20 @@ void Host::pump_pending() {
   }
 }
 
+void Host::pump_while_computing() {
+  if (phase_ != Phase::running || quit_received_) return;
+  io_.flush_output();
+  io_.hold_typing(true);
+  last_pump_ms_ = platform_.milliseconds();
+  if (!platform_.pump_pending()) {
+    quit_received_ = true;
+    phase_ = Phase::ended;
+  }
+}
+
 bool Host::pump_until(const std::function<bool()>& condition) {
+  io_.flush_output();
+  io_.hold_typing(false);
   // After the quit message no window is left to wake the queue.
   while (!quit_received_) {
     switch (platform_.wait_message()) {
@@ -51,6 +68,8 @@ bool Host::pump_until(const std::function<bool()>& condition) {
 }
 
 int32_t Host::read(char* buffer, int32_t size) {
+  // The answer goes on a line of its own, as typed after a prompt.
+  open_output_line_.reset();
   io_.set_read_waiting(true);
   pump_until([this] { return !io_.read_waiting(); });
   io_.set_read_waiting(false);
@@ -66,26 +85,34 @@ int32_t Host::read(char* buffer, int32_t size) {
 }
 
 int32_t Host::write(const char* buffer, int32_t* count, int32_t) {
-  // Standard output and standard error look alike; one call is one line and
-  // nothing but the record's own line end is taken off.
+  // Standard output and standard error look alike; nothing but the line
+  // end is taken off.
   int32_t n = std::max(*count, 0);
-  if (n > 0 && static_cast<uint8_t>(buffer[n - 1]) == kLineFeed) --n;
-  if (n > 0 && static_cast<uint8_t>(buffer[n - 1]) == kCarriageReturn) --n;
-  io_.append_output_line(std::string_view(buffer, static_cast<size_t>(n)));
-  pump_pending();
+  bool line_ends = n > 0 && static_cast<uint8_t>(buffer[n - 1]) == kLineFeed;
+  if (line_ends) --n;
+  if (line_ends && n > 0 && static_cast<uint8_t>(buffer[n - 1]) == kCarriageReturn) --n;
+  std::string_view text(buffer, static_cast<size_t>(n));
+  if (open_output_line_) {
+    io_.extend_output_line(*open_output_line_, text);
+  } else {
+    open_output_line_ = io_.add_output_line(text);
+  }
+  if (line_ends) open_output_line_.reset();
+  if (platform_.milliseconds() - last_pump_ms_ >= kOutputInterval) pump_pending();
   return *count;
 }
 
 void Host::finish(int32_t) {
   // The status is the run-time's to pass on when this returns.
   state_.program_finished = true;
+  open_output_line_.reset();
   if (phase_ != Phase::ended) phase_ = Phase::finished;
   pump_until([] { return false; });
   phase_ = Phase::ended;
 }
 
 void Host::poll() {
-  pump_pending();
+  if (platform_.milliseconds() - last_pump_ms_ >= kOutputInterval) pump_pending();
 }
 
 textio::ConsoleHooks Host::console_hooks() {

@@ -19,6 +19,7 @@ enum Command : int32_t {
   kCmdCopy = 611,
   kCmdPaste = 612,
   kCmdDelete = 613,
+  kCmdSelectAll = 614,
   kCmdTile = 700,
   kCmdCascade = 701,
   kCmdArrange = 702,

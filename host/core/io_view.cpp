@@ -41,7 +41,8 @@ void IoWindow::update_scroll_ranges() {
   view_top_ = std::min(view_top_, view_top_max_);
   platform_.set_scroll_range(ScrollBar::vertical, view_top_max_);
   platform_.set_scroll_position(ScrollBar::vertical, view_top_);
-  view_left_max_ = std::max<int64_t>(static_cast<int64_t>(store_.widest_line()) - cols_, 0);
+  // One column past the widest line: the caret's cell at its end.
+  view_left_max_ = std::max<int64_t>(static_cast<int64_t>(store_.widest_line()) + 1 - cols_, 0);
   view_left_ = std::min(view_left_, view_left_max_);
   platform_.set_scroll_range(ScrollBar::horizontal, view_left_max_);
   platform_.set_scroll_position(ScrollBar::horizontal, view_left_);
@@ -82,6 +83,10 @@ void IoWindow::vertical(ScrollRequest request, int64_t position) {
   platform_.scroll_view(0, step);
   platform_.set_scroll_position(ScrollBar::vertical, view_top_);
   platform_.update_now();
+}
+
+void IoWindow::scroll_lines(int64_t lines) {
+  vertical(ScrollRequest::thumb_position, view_top_ + lines);
 }
 
 void IoWindow::horizontal(ScrollRequest request, int64_t position) {
@@ -127,14 +132,20 @@ PaintPlan IoWindow::paint(int32_t top, int32_t bottom) const {
                          to_pixels((line - view_top_) * char_height_),
                          store_.line_text(static_cast<size_t>(line) + 1), false});
   }
-  if (selection_ && selection_->line >= view_top_ && selection_->line <= view_top_ + rows_) {
-    if (auto length = length_of(selection_->line)) {
-      int64_t start = std::min(selection_->start, *length);
-      int64_t end = std::clamp(selection_->end, start, *length);
-      std::string_view text = store_.line_text(static_cast<size_t>(selection_->line) + 1);
+  if (selection_) {
+    const Selection& sel = *selection_;
+    int64_t from = sel.one_line() ? sel.line : std::max(sel.line, first);
+    int64_t to = sel.one_line() ? sel.line : std::min(sel.last_line, last);
+    if (sel.one_line() && (sel.line < view_top_ || sel.line > view_top_ + rows_)) to = from - 1;
+    for (int64_t line = from; line <= to; ++line) {
+      std::optional<int64_t> length = length_of(line);
+      if (!length) break;
+      int64_t start = line == sel.line ? std::min(sel.start, *length) : 0;
+      int64_t end = line == sel.last_line ? std::clamp(sel.end, start, *length) : *length;
+      std::string_view text = store_.line_text(static_cast<size_t>(line) + 1);
       plan.runs.push_back(
           {to_pixels((start - view_left_) * char_width_),
-           to_pixels((selection_->line - view_top_) * char_height_),
+           to_pixels((line - view_top_) * char_height_),
            text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)), true});
     }
   }
@@ -145,6 +156,17 @@ PaintPlan IoWindow::paint(int32_t top, int32_t bottom) const {
 
 void IoWindow::invalidate_selection() {
   if (!selection_) return;
+  if (!selection_->one_line()) {
+    int64_t top = std::max(selection_->line, view_top_);
+    int64_t bottom = std::min(selection_->last_line, view_top_ + rows_);
+    if (top > bottom) return;
+    PixelRect rows = cell_rect(top, 0, 0);
+    rows.left = 0;
+    rows.right = client_width_;
+    rows.bottom = to_pixels((bottom - view_top_ + 1) * char_height_);
+    platform_.invalidate(Window::io, rows);
+    return;
+  }
   int64_t line = selection_->line;
   if (line < view_top_ || line >= view_top_ + rows_ - 1) return;
   platform_.invalidate(Window::io, cell_rect(line, selection_->start, selection_->end));

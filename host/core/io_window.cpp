@@ -25,12 +25,24 @@ void IoWindow::on_create(int32_t char_width, int32_t char_height) {
   fresh_row_ = true;
 }
 
+void IoWindow::set_cell_size(int32_t char_width, int32_t char_height) {
+  char_width_ = std::max(char_width, 1);
+  char_height_ = std::max(char_height, 1);
+  on_resize(client_width_, client_height_);
+}
+
 void IoWindow::on_resize(int32_t width, int32_t height) {
+  bool was_hidden = rows_ <= 0 || cols_ <= 0;
   client_width_ = std::max(width, 0);
   client_height_ = std::max(height, 0);
   rows_ = client_height_ / char_height_;
   cols_ = client_width_ / char_width_;
   update_scroll_ranges();
+  // Typing while minimized moved nothing: the view finds the caret now.
+  if (was_hidden) {
+    ensure_caret_visible();
+    place_caret();
+  }
 }
 
 void IoWindow::on_focus(bool gained) {
@@ -49,44 +61,107 @@ void IoWindow::scroll_to_bottom_if_far() {
 }
 
 void IoWindow::append_output_line(std::string_view text) {
-  int64_t n = static_cast<int64_t>(text.size());
-  scroll_to_bottom_if_far();
-  store_.note_width(text.size());
-  if (n + 1 > cols_) update_scroll_ranges();
-  if (!fresh_row_) {
-    // The user has typed part of a line ahead: the output goes above it and
-    // the open line keeps its text and the caret.
-    insert_output_above_open_line(text);
-    return;
-  }
-  store_.append_line(text);
-  host_.saved = false;
-  fresh_row_ = false;
-  PixelRect row = cell_rect(caret_row_, caret_col_, caret_col_);
-  row.right = to_pixels(n * char_width_);
-  platform_.invalidate(Window::io, row);
-  on_char(kEnter);
+  add_output_line(text);
+  flush_output();
 }
 
-void IoWindow::insert_output_above_open_line(std::string_view text) {
-  invalidate_selection();
-  drop_selection();
-  gray_selection_commands();
-  store_.insert_before_last(text);
+size_t IoWindow::add_output_line(std::string_view text) {
+  if (selection_) {
+    invalidate_selection();
+    drop_selection();
+    gray_selection_commands();
+  }
+  store_.note_width(text.size());
   host_.saved = false;
-  ++caret_row_;
-  advance_view_one_row();
-  // The new line and the open line below it are drawn afresh.
-  PixelRect rows_below = cell_rect(caret_row_ - 1, 0, 0);
-  rows_below.left = 0;
-  rows_below.right = client_width_;
-  rows_below.bottom = std::max(client_height_, rows_below.top);
-  platform_.invalidate(Window::io, rows_below);
+  size_t line;
+  if (fresh_row_) {
+    store_.append_line(text);
+    line = store_.line_count();
+    caret_row_ = line_count();
+    caret_col_ = 0;
+  } else {
+    // The user has typed part of a line ahead: the output goes above it and
+    // the open line keeps its text and the caret.
+    store_.insert_before_last(text);
+    line = store_.line_count() - 1;
+    ++caret_row_;
+  }
+  int64_t row = static_cast<int64_t>(line) - 1;
+  first_new_line_ = output_pending_ ? std::min(first_new_line_, row) : row;
+  output_pending_ = true;
+  return line;
+}
+
+void IoWindow::extend_output_line(size_t store_line, std::string_view text) {
+  store_.append_to_line(store_line, text);
+  store_.note_width(store_.get_line(store_line).length);
+  host_.saved = false;
+  int64_t row = static_cast<int64_t>(store_line) - 1;
+  first_new_line_ = output_pending_ ? std::min(first_new_line_, row) : row;
+  output_pending_ = true;
+}
+
+void IoWindow::flush_output() {
+  if (!output_pending_) return;
+  output_pending_ = false;
+  int64_t old_top = view_top_, old_left = view_left_;
+  // The view follows the output to its last line, and to the left edge
+  // unless a line typed ahead holds the caret.
+  view_top_ = line_count();
+  if (fresh_row_) view_left_ = 0;
+  update_scroll_ranges();
+  if (view_top_ != old_top || view_left_ != old_left) {
+    platform_.scroll_view(view_left_ - old_left, view_top_ - old_top);
+  }
+  int64_t top = std::max<int64_t>((first_new_line_ - view_top_) * char_height_, 0);
+  if (top < client_height_) {
+    platform_.invalidate(Window::io, {0, to_pixels(top), client_width_, client_height_});
+  }
+  ensure_caret_visible();
   platform_.update_now();
   place_caret();
 }
 
+void IoWindow::hold_typing(bool hold) {
+  typing_held_ = hold;
+  if (hold || held_.empty()) return;
+  std::vector<uint8_t> held;
+  held.swap(held_);
+  for (uint8_t code : held) feed_character(code);
+}
+
+void IoWindow::ensure_caret_visible() {
+  if (rows_ <= 0 || cols_ <= 0) return;  // minimized: the restore does it
+  int64_t top = view_top_;
+  if (caret_row_ < top) {
+    top = caret_row_;
+  } else if (caret_row_ >= top + rows_) {
+    top = caret_row_ - rows_ + 1;
+  }
+  if (top != view_top_) vertical(ScrollRequest::thumb_position, top);
+  int64_t left = view_left_;
+  if (caret_col_ < left) {
+    left = caret_col_;
+  } else if (caret_col_ >= left + cols_) {
+    left = caret_col_ - cols_ + 1;
+  }
+  if (left == view_left_) return;
+  if (left > view_left_max_) update_scroll_ranges();
+  horizontal(ScrollRequest::thumb_track, left);
+}
+
 void IoWindow::on_char(uint8_t code) {
+  // Ctrl+letter and the other control characters are commands or nothing.
+  bool control = (code < 32 && code != kBackspace && code != kTab && code != kEnter) || code == 127;
+  if (control) return;
+  if (typing_held_) {
+    held_.push_back(code);
+    return;
+  }
+  feed_character(code);
+}
+
+void IoWindow::feed_character(uint8_t code) {
   invalidate_selection();
   drop_selection();
   gray_selection_commands();
@@ -96,6 +171,7 @@ void IoWindow::on_char(uint8_t code) {
         --caret_col_;
         delete_key();
       }
+      ensure_caret_visible();
       place_caret();
       break;
     case kTab:
@@ -127,11 +203,10 @@ void IoWindow::typed_character(uint8_t code) {
   // The line's own width: a character typed inside the line widens it
   // beyond the caret.
   store_.note_width(store_.last_length());
-  if (caret_col_ + 1 > cols_) {
-    // Clamped by the range as it stands; the ranges follow right after.
-    horizontal(ScrollRequest::line_forward);
+  if (static_cast<int64_t>(store_.widest_line()) + 1 - cols_ > view_left_max_) {
     update_scroll_ranges();
   }
+  ensure_caret_visible();
   place_caret();
 }
 
@@ -147,6 +222,7 @@ void IoWindow::enter() {
   if (view_left_ != 0) horizontal(ScrollRequest::to_start);
   advance_view_one_row();
   read_waiting_ = false;
+  ensure_caret_visible();
   place_caret();
 }
 
@@ -161,7 +237,11 @@ void IoWindow::advance_view_one_row() {
   platform_.update_now();
 }
 
-void IoWindow::on_key(Key key) {
+void IoWindow::on_key(Key key, bool extend) {
+  if (extend && (key == Key::left || key == Key::right || key == Key::up || key == Key::down)) {
+    extend_selection(key);
+    return;
+  }
   switch (key) {
     case Key::home:
       vertical(ScrollRequest::to_start);
@@ -183,11 +263,13 @@ void IoWindow::on_key(Key key) {
       break;
     case Key::left:
       caret_col_ = std::max<int64_t>(caret_col_ - 1, 0);
+      ensure_caret_visible();
       place_caret();
       break;
     case Key::right:
       if (!fresh_row_) {
         caret_col_ = std::min(caret_col_ + 1, last_length());
+        ensure_caret_visible();
         place_caret();
       }
       break;
@@ -214,7 +296,7 @@ void IoWindow::delete_key() {
   store_.delete_chars(store_.line_count(), static_cast<size_t>(caret_col_), 1);
   host_.saved = false;
   // A selection on the shortened line keeps to the line's new length.
-  if (selection_ && selection_->line == line_count() - 1) {
+  if (selection_ && selection_->one_line() && selection_->line == line_count() - 1) {
     int64_t length = last_length();
     selection_->end = std::min(selection_->end, length);
     selection_->start = std::min(selection_->start, selection_->end);

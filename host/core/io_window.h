@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -52,10 +53,20 @@ enum class ScrollRequest : uint8_t {
   other,
 };
 
+// From (line, start) up to (last_line, end), end exclusive; `line` <=
+// `last_line`, and on one line start <= end. Copied lines end in CR LF.
 struct Selection {
-  int64_t line;   // window line
-  int64_t start;  // first selected column
-  int64_t end;    // one past the last selected column
+  int64_t line;       // window line of the first selected character
+  int64_t start;      // its column
+  int64_t end;        // one past the last selected column, on `last_line`
+  int64_t last_line;  // window line where the selection ends
+  bool one_line() const { return line == last_line; }
+};
+
+// A point of the text: window line and column.
+struct TextPoint {
+  int64_t line;
+  int64_t column;
 };
 
 // One piece of text to draw during a paint.
@@ -78,31 +89,55 @@ class IoWindow {
   // --- Messages from the front end -----------------------------------------
   // The cell size of the fixed-pitch font, measured once at creation.
   void on_create(int32_t char_width, int32_t char_height);
+  // A new font (the window moved to a screen of another scale): the state
+  // stays, the rows and columns follow.
+  void set_cell_size(int32_t char_width, int32_t char_height);
   // The client area's size in pixels (every resize).
   void on_resize(int32_t width, int32_t height);
   // Keyboard focus gained (create and show the caret) or lost (destroy it).
   void on_focus(bool gained);
-  // A character message. Codes 3, 22, 24 and 26 are taken by the accelerators
-  // before they get here.
+  // A character message. Control characters other than Backspace, Tab and
+  // Enter are never inserted (the accelerators take the commands' keys).
+  // While typing is held they wait, in order, for `hold_typing(false)`.
   void on_char(uint8_t code);
-  void on_key(Key key);
+  // `extend`: Shift was down; the arrows then move the selection's end.
+  void on_key(Key key, bool extend = false);
   void vertical(ScrollRequest request, int64_t position = 0);
   void horizontal(ScrollRequest request, int64_t position = 0);
+  // The mouse wheel: `lines` > 0 towards the end.
+  void scroll_lines(int64_t lines);
   // The lines crossing pixel rows top .. bottom of the area to repaint.
   PaintPlan paint(int32_t top, int32_t bottom) const;
-  void on_mouse_down(int32_t x, int32_t y);
+  // The selection starts where the button goes down; `extend` (Shift+click)
+  // moves the end of the present selection there instead.
+  void on_mouse_down(int32_t x, int32_t y, bool extend = false);
   void on_mouse_move(int32_t x, int32_t y);
   void on_mouse_up();
   void on_double_click(int32_t x, int32_t y);
+  // Ctrl+A: every line.
+  void select_all();
 
   // --- Operations of the hooks and the Edit commands -------------------------
   // One line of program output, shown at once.
   void append_output_line(std::string_view text);
+  // One line of program output into the store only; the view follows at the
+  // next `flush_output`. Returns its store line.
+  size_t add_output_line(std::string_view text);
+  // More text for an output line the program has not ended yet.
+  void extend_output_line(size_t store_line, std::string_view text);
+  // Scrolls and repaints once for every line added since the last flush.
+  void flush_output();
+  bool output_pending() const { return output_pending_; }
+  // While the program computes, typed characters wait instead of going into
+  // a line no read is waiting for.
+  void hold_typing(bool hold);
+  // Moves the view the least that shows the caret's cell.
+  void ensure_caret_visible();
   void update_scroll_ranges();
   void invalidate_selection();
-  // The selected characters (empty without a selection).
-  std::string_view selected_text() const;
-  // Removes the selected characters from their line.
+  // The selected characters, lines joined by CR LF (empty without one).
+  std::string selected_text() const;
+  // Removes the selected characters from their line (one line only).
   void delete_selection();
 
   // --- State ---------------------------------------------------------------
@@ -132,8 +167,13 @@ class IoWindow {
   void enter();
   void insert_key();
   void delete_key();
-  void insert_output_above_open_line(std::string_view text);
   void advance_view_one_row();
+  void set_selection(TextPoint anchor, TextPoint focus);
+  void extend_selection(Key key);
+  void enable_selection_commands();
+  TextPoint clamp_point(int64_t line, int64_t column) const;
+  TextPoint caret_point() const;
+  void feed_character(uint8_t code);
   void drop_selection();
   void gray_selection_commands();
   void place_caret();
@@ -154,8 +194,13 @@ class IoWindow {
   int64_t caret_col_ = 0, caret_row_ = 0;
   bool fresh_row_ = true;
   std::optional<Selection> selection_;
+  TextPoint anchor_{0, 0}, focus_{0, 0};  // the selection's fixed and moving ends
   bool dragging_ = false;
   bool read_waiting_ = false;
+  bool output_pending_ = false;
+  int64_t first_new_line_ = 0;  // first window line changed since the last flush
+  bool typing_held_ = false;
+  std::vector<uint8_t> held_;
 };
 
 // Pixel coordinates saturated to the platform's 32-bit range.

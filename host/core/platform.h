@@ -68,10 +68,19 @@ struct PrinterSetup {
   Handle device = kNoHandle;  // printer device context
   int32_t line_height = 0;    // font height plus external leading, device units
   int32_t page_height = 0;    // printable height, device units
-  bool page_range = false;    // the user chose pages from .. to
+  int32_t page_width = 0;     // printable width, device units
+  int32_t dots_per_inch_x = 0;
+  int32_t dots_per_inch_y = 0;
+  bool page_range = false;  // the user chose pages from .. to
   int32_t from_page = 1;
   int32_t to_page = 1;
   int32_t copies = 1;
+};
+
+// The fixed-pitch printer font chosen for a job, as measured on the device.
+struct PrintFont {
+  int32_t char_width = 0;   // advance of one character, device units
+  int32_t line_height = 0;  // height plus external leading, device units
 };
 
 struct SystemInfo {
@@ -144,6 +153,8 @@ class Platform {
   // Waits for one message and handles it (MDI system keys, accelerators,
   // else translate and dispatch); says which of these happened.
   virtual PumpEvent wait_message() = 0;
+  // A monotonic clock in milliseconds: output is painted once per interval.
+  virtual int64_t milliseconds() = 0;
 
   // --- Dialogs ------------------------------------------------------------
   virtual Answer message_box(Window owner, std::string_view text, MessageButtons buttons) = 0;
@@ -167,6 +178,8 @@ class Platform {
   // The clipboard's text up to its NUL; nullopt when it holds no text or
   // could not be opened.
   virtual std::optional<std::string> get_clipboard_text() = 0;
+  // True when the clipboard holds text (without opening it).
+  virtual bool clipboard_has_text() = 0;
 
   // --- Printer --------------------------------------------------------------
   // The print dialog (owner the frame, pages 1 .. 32767 allowed, from 1 to 1,
@@ -178,6 +191,12 @@ class Platform {
   virtual void open_printing_dialog(Handle device) = 0;
   // Removes the Printing dialog and enables the frame again.
   virtual void close_printing_dialog() = 0;
+  // Selects into the printer a fixed-pitch font whose characters are at
+  // most `char_width` device units wide, and measures it.
+  virtual PrintFont select_print_font(Handle device, int32_t char_width) = 0;
+  // Handles the messages queued meanwhile (the Printing dialog takes its
+  // own), as the abort procedure does, so that Cancel is seen within a page.
+  virtual void pump_printing() = 0;
   virtual bool start_document(Handle device, std::string_view name) = 0;
   virtual bool start_page(Handle device) = 0;
   virtual void print_text(Handle device, int32_t x, int32_t y, std::string_view text) = 0;

@@ -48,6 +48,12 @@ void TextStore::insert_before_last(std::string_view text) {
   starts_[line_count() - 1] = at + text.size();
 }
 
+void TextStore::append_to_line(size_t line, std::string_view text) {
+  assert(line >= 1 && line <= line_count());
+  text_.insert(starts_[line] - 1, text);
+  for (size_t i = line; i < starts_.size(); ++i) starts_[i] += text.size();
+}
+
 void TextStore::insert_blank(size_t column) {
   assert(line_count() >= 1 && column <= last_length());
   text_.insert(line_start(line_count()) - 1 + column, 1, ' ');

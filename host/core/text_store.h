@@ -46,6 +46,8 @@ class TextStore {
   void append_line(std::string_view text);
   // Adds `text` as a new line just before the last one; needs a last line.
   void insert_before_last(std::string_view text);
+  // Adds `text` at the end of `line` (a record the program wrote in pieces).
+  void append_to_line(size_t line, std::string_view text);
   // In the last line: columns column .. length - 1 move one right and column
   // becomes a blank. Needs a last line and column <= its length.
   void insert_blank(size_t column);

@@ -10,14 +10,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "host/core/host.h"
 
 namespace tova::host::win32 {
-
-// A window message of our own: the `write` hook hands a record to the
-// Input/Output window as (byte count, address of the bytes).
-inline constexpr UINT kWriteLineMessage = WM_USER;
 
 struct Context {
   HINSTANCE instance = nullptr;
@@ -26,6 +23,10 @@ struct Context {
   HWND io_window = nullptr;
   HWND graphics_window = nullptr;
   HWND printing_dialog = nullptr;
+  HFONT print_font = nullptr;  // the job's font, selected into the printer
+  HFONT io_font = nullptr;     // the Input/Output window's font when scaled
+  UINT io_font_dpi = 0;
+  int wheel_delta = 0;  // wheel movement short of a notch
   HMENU menu = nullptr;
   HMENU window_menu = nullptr;
   HACCEL accelerators = nullptr;
@@ -51,6 +52,12 @@ bool handle_message(MSG& message);
 // An address as the About box shows it: eight hexadecimal digits while it
 // fits 32 bits, all of its digits on a 64-bit system.
 std::string address_text(uint64_t address);
+
+// The Input/Output window's font for the window's DPI, and that DPI.
+HFONT text_font(HWND window);
+UINT window_dpi(HWND window);
+// Draws a line's bytes in the cell grid (valid UTF-8 as its characters).
+void draw_text(HDC dc, int x, int y, std::string_view text, int cell_width);
 
 // Grays the Close item of a child window's own system menu: neither child
 // can be closed by itself.

@@ -60,6 +60,18 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM wparam, LPARA
       if (c.host != nullptr && c.host->on_command(command) == FrameAction::done) return 0;
       return default_frame(window, message, wparam, lparam);
     }
+    case WM_DPICHANGED: {
+      // Moved to a screen of another scale: take the size the system offers.
+      const RECT* area = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window, nullptr, area->left, area->top, area->right - area->left,
+                   area->bottom - area->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_INITMENU:
+    case WM_INITMENUPOPUP:
+      // Also sent before an accelerator's command: Ctrl+V finds Paste current.
+      if (c.host != nullptr) c.host->on_menu_opening();
+      return default_frame(window, message, wparam, lparam);
     case WM_TIMER:
       if (c.host != nullptr && c.host->on_timer(static_cast<uint64_t>(wparam))) return 0;
       return default_frame(window, message, wparam, lparam);

@@ -1,6 +1,9 @@
 #include "host/win32/host_main.h"
 
 #include "analysis/driver.h"
+#ifdef TOVA_HAVE_KERNELS
+#include "analysis/kernels/workers.h"
+#endif
 #include "host/win32/context.h"
 #include "host/win32/resource.h"
 #include "host/win32/win32_platform.h"
@@ -35,17 +38,10 @@ bool register_classes() {
                         IDC_ARROW, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
-// The core's hooks, with two Windows matters added: a record reaches the
-// Input/Output window as its own message, and `finish` after a start-up
-// failure has no window to wait for and returns at once.
+// The core's hooks, with one Windows matter added: `finish` after a
+// start-up failure has no window to wait for and returns at once.
 textio::ConsoleHooks window_hooks(Host& host) {
   textio::ConsoleHooks hooks = host.console_hooks();
-  hooks.write = [&host](const char* buffer, int32_t* count, int32_t handle) -> int32_t {
-    HWND io = context().io_window;
-    if (io == nullptr) return host.write(buffer, count, handle);
-    return static_cast<int32_t>(SendMessageA(io, kWriteLineMessage, static_cast<WPARAM>(*count),
-                                             reinterpret_cast<LPARAM>(buffer)));
-  };
   hooks.finish = [&host](int32_t status) {
     if (context().frame == nullptr) return;
     host.finish(status);
@@ -122,6 +118,10 @@ int host_main(HINSTANCE instance, HINSTANCE previous, const char*, int show_stat
   if (create_io_window() == nullptr) return 6;
 
   host.begin_run();
+#ifdef TOVA_HAVE_KERNELS
+  // The window stays responsive while the worker threads compute.
+  tova::kernels::set_wait_hook([] { context().host->pump_while_computing(); });
+#endif
   tova::run_analysis();
 }
 

@@ -4,7 +4,9 @@
 // These need the types of windows.h first.
 #include <windowsx.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/win32/context.h"
 
@@ -75,25 +77,36 @@ int64_t thumb_position(HWND window, int bar) {
   return info.nTrackPos;
 }
 
-void measure_font(HWND window) {
+// The cell size of the window's font, measured once per font.
+void measure_font(HWND window, bool first) {
   HDC dc = GetDC(window);
-  HGDIOBJ old_font = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+  HGDIOBJ old_font = SelectObject(dc, text_font(window));
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc, &metrics);
   SelectObject(dc, old_font);
   ReleaseDC(window, dc);
-  io().on_create(metrics.tmAveCharWidth, metrics.tmHeight);
+  if (first) {
+    io().on_create(metrics.tmAveCharWidth, metrics.tmHeight);
+  } else {
+    io().set_cell_size(metrics.tmAveCharWidth, metrics.tmHeight);
+  }
+}
+
+int wheel_lines() {
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  return lines == WHEEL_PAGESCROLL ? static_cast<int>(io().rows()) : static_cast<int>(lines);
 }
 
 void paint(HWND window) {
   PAINTSTRUCT paint_info;
   HDC dc = BeginPaint(window, &paint_info);
-  HGDIOBJ old_font = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+  HGDIOBJ old_font = SelectObject(dc, text_font(window));
   PaintPlan plan = io().paint(paint_info.rcPaint.top, paint_info.rcPaint.bottom);
   for (const TextRun& run : plan.runs) {
     SetTextColor(dc, run.selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
     SetBkColor(dc, run.selected ? RGB(0, 0, 255) : RGB(255, 255, 255));
-    TextOutA(dc, run.x, run.y, run.text.data(), static_cast<int>(run.text.size()));
+    draw_text(dc, run.x, run.y, run.text, io().char_width());
   }
   SelectObject(dc, old_font);
   // The caret stays where it is; it is never scrolled into view by itself.
@@ -102,6 +115,58 @@ void paint(HWND window) {
 }
 
 }  // namespace
+
+HFONT text_font(HWND window) {
+  Context& c = context();
+  UINT dpi = window_dpi(window);
+  if (c.io_font != nullptr && c.io_font_dpi == dpi) return c.io_font;
+  if (c.io_font != nullptr) DeleteObject(c.io_font);
+  c.io_font = nullptr;
+  c.io_font_dpi = dpi;
+  // At 100 % the system's fixed font; scaled, a TrueType one of the same
+  // cell height, drawn crisply at every size.
+  if (dpi != USER_DEFAULT_SCREEN_DPI) {
+    c.io_font =
+        CreateFontA(-MulDiv(13, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI), 0, 0, 0, FW_NORMAL,
+                    FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+  }
+  return c.io_font != nullptr ? c.io_font : static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+}
+
+UINT window_dpi(HWND window) {
+  // Present from Windows 10 on; older systems have one DPI for everything.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (dpi_for_window != nullptr && window != nullptr) {
+    if (UINT dpi = dpi_for_window(window)) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+void draw_text(HDC dc, int x, int y, std::string_view text, int cell_width) {
+  // Text that is valid UTF-8 beyond ASCII (a title from a modern editor) is
+  // drawn as such, one cell per character; other bytes as the code page has them.
+  bool ascii = true;
+  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (!ascii && !text.empty()) {
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                static_cast<int>(text.size()), nullptr, 0);
+    if (n > 0) {
+      std::wstring wide(static_cast<size_t>(n), L'\0');
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                          wide.data(), n);
+      std::vector<INT> advances(static_cast<size_t>(n), cell_width);
+      ExtTextOutW(dc, x, y, 0, nullptr, wide.data(), static_cast<UINT>(n), advances.data());
+      return;
+    }
+  }
+  TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
+}
 
 void gray_own_close_item(HWND window) {
   if (HMENU system_menu = GetSystemMenu(window, FALSE)) {
@@ -116,11 +181,20 @@ LRESULT CALLBACK io_procedure(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CREATE:
       c.io_window = window;
       gray_own_close_item(window);
-      measure_font(window);
+      measure_font(window, true);
       return 0;
     case WM_SIZE:
-      io().on_resize(LOWORD(lparam), HIWORD(lparam));
+      // Minimized, the window shows nothing; restored, the view finds the caret.
+      if (wparam == SIZE_MINIMIZED) {
+        io().on_resize(0, 0);
+      } else {
+        io().on_resize(LOWORD(lparam), HIWORD(lparam));
+      }
       break;  // and default processing
+    case WM_DPICHANGED_AFTERPARENT:
+      measure_font(window, false);
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
     case WM_PAINT:
       paint(window);
       return 0;
@@ -128,8 +202,16 @@ LRESULT CALLBACK io_procedure(HWND window, UINT message, WPARAM wparam, LPARAM l
       io().on_char(static_cast<uint8_t>(wparam));
       return 0;
     case WM_KEYDOWN:
-      io().on_key(key_of(wparam));
+      io().on_key(key_of(wparam), GetKeyState(VK_SHIFT) < 0);
       return 0;
+    case WM_MOUSEWHEEL: {
+      // Whole notches only; a fine wheel's parts add up.
+      c.wheel_delta += GET_WHEEL_DELTA_WPARAM(wparam);
+      int notches = c.wheel_delta / WHEEL_DELTA;
+      c.wheel_delta -= notches * WHEEL_DELTA;
+      if (notches != 0) io().scroll_lines(-static_cast<int64_t>(notches) * wheel_lines());
+      return 0;
+    }
     case WM_VSCROLL: {
       ScrollRequest request = request_of(LOWORD(wparam));
       io().vertical(request, thumb_position(window, SB_VERT));
@@ -143,7 +225,7 @@ LRESULT CALLBACK io_procedure(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_LBUTTONDOWN:
       // Captured so that a release outside the window still ends the drag.
       SetCapture(window);
-      io().on_mouse_down(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      io().on_mouse_down(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), (wparam & MK_SHIFT) != 0);
       return 0;
     case WM_MOUSEMOVE:
       if (wparam & MK_LBUTTON) io().on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
@@ -164,12 +246,6 @@ LRESULT CALLBACK io_procedure(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_MDIACTIVATE:
       SetFocus(window);
       break;
-    case kWriteLineMessage: {
-      // A record from the `write` hook; the core takes its line end off,
-      // appends it and dispatches pending messages.
-      int32_t count = static_cast<int32_t>(wparam);
-      return c.host->write(reinterpret_cast<const char*>(lparam), &count, textio::kStdOutputHandle);
-    }
     case WM_DESTROY:
       c.io_window = nullptr;
       break;

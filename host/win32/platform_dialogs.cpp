@@ -61,14 +61,17 @@ std::optional<SaveChoice> Win32Platform::choose_save_file(std::string_view initi
   std::memcpy(file, initial_name.data(), std::min<size_t>(initial_name.size(), kPathLimit - 1));
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = nullptr;
+  // Owned by the frame: modal, it stays in front and Exit waits for it.
+  dialog.hwndOwner = context().frame;
   dialog.lpstrFilter = "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file;
   dialog.nMaxFile = kPathLimit;
   dialog.lpstrFileTitle = title;
   dialog.nMaxFileTitle = kPathLimit;
-  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  // The program's files stay where the run started: the dialog must not
+  // move the current folder to where the user looked.
+  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
   dialog.lpstrDefExt = "txt";
   // The dialog runs its own message loop: the core's handlers may run inside.
   if (!GetSaveFileNameA(&dialog)) return std::nullopt;

@@ -4,6 +4,7 @@
 // These need the types of windows.h first.
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 
 #include "host/win32/context.h"
@@ -22,7 +23,8 @@ std::optional<PrinterSetup> Win32Platform::choose_printer() {
   PRINTDLGA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = context().frame;
-  dialog.Flags = PD_RETURNDC | PD_COLLATE;
+  // The whole window or a page range; a selection is not offered.
+  dialog.Flags = PD_RETURNDC | PD_COLLATE | PD_NOSELECTION;
   dialog.nFromPage = 1;
   dialog.nToPage = 1;
   dialog.nMinPage = 1;
@@ -39,6 +41,9 @@ std::optional<PrinterSetup> Win32Platform::choose_printer() {
   GetTextMetricsA(dialog.hDC, &metrics);
   setup.line_height = metrics.tmHeight + metrics.tmExternalLeading;
   setup.page_height = GetDeviceCaps(dialog.hDC, VERTRES);
+  setup.page_width = GetDeviceCaps(dialog.hDC, HORZRES);
+  setup.dots_per_inch_x = GetDeviceCaps(dialog.hDC, LOGPIXELSX);
+  setup.dots_per_inch_y = GetDeviceCaps(dialog.hDC, LOGPIXELSY);
   setup.page_range = (dialog.Flags & PD_PAGENUMS) != 0;
   setup.from_page = dialog.nFromPage;
   setup.to_page = dialog.nToPage;
@@ -52,6 +57,7 @@ void Win32Platform::open_printing_dialog(Handle device) {
   c.printing_dialog = CreateDialogParamA(c.instance, MAKEINTRESOURCEA(IDD_PRINTING), c.frame,
                                          printing_procedure, 0);
   EnableWindow(c.frame, FALSE);
+  if (c.printing_dialog != nullptr) UpdateWindow(c.printing_dialog);
 }
 
 void Win32Platform::close_printing_dialog() {
@@ -60,6 +66,41 @@ void Win32Platform::close_printing_dialog() {
   EnableWindow(c.frame, TRUE);
   if (c.printing_dialog != nullptr) DestroyWindow(c.printing_dialog);
   c.printing_dialog = nullptr;
+}
+
+PrintFont Win32Platform::select_print_font(Handle device, int32_t char_width) {
+  Context& c = context();
+  HDC dc = dc_of(device);
+  PrintFont font;
+  // A fixed-pitch character's advance is about 0.6 of its height: start
+  // there and shrink until the measured advance fits.
+  for (int height = std::max(char_width * 5 / 3, 2); height >= 2; height = height * 9 / 10) {
+    HFONT candidate = CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  FIXED_PITCH | FF_MODERN, "Courier New");
+    if (candidate == nullptr) break;
+    HGDIOBJ old = SelectObject(dc, candidate);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, "0000000000", 10, &extent);
+    int advance = (extent.cx + 9) / 10;
+    if (advance <= char_width || height == 2) {
+      if (c.print_font != nullptr) DeleteObject(c.print_font);
+      c.print_font = candidate;
+      font.char_width = advance;
+      font.line_height = metrics.tmHeight + metrics.tmExternalLeading;
+      return font;
+    }
+    SelectObject(dc, old);
+    DeleteObject(candidate);
+    if (height * 9 / 10 == height) break;
+  }
+  return font;
+}
+
+void Win32Platform::pump_printing() {
+  abort_procedure(nullptr, 0);
 }
 
 INT_PTR CALLBACK printing_procedure(HWND, UINT message, WPARAM, LPARAM) {
@@ -117,7 +158,11 @@ void Win32Platform::abort_document(Handle device) {
 }
 
 void Win32Platform::delete_printer(Handle device) {
+  Context& c = context();
   DeleteDC(dc_of(device));
+  // Free only now: a font cannot go while a device holds it.
+  if (c.print_font != nullptr) DeleteObject(c.print_font);
+  c.print_font = nullptr;
 }
 
 }  // namespace tova::host::win32

@@ -68,6 +68,10 @@ bool Win32Platform::set_clipboard_text(std::string_view text) {
   return true;
 }
 
+bool Win32Platform::clipboard_has_text() {
+  return IsClipboardFormatAvailable(CF_TEXT) != FALSE;
+}
+
 std::optional<std::string> Win32Platform::get_clipboard_text() {
   if (!IsClipboardFormatAvailable(CF_TEXT)) return std::nullopt;
   if (!OpenClipboard(context().io_window)) return std::nullopt;

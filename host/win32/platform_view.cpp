@@ -75,11 +75,11 @@ void Win32Platform::update_now() {
 void Win32Platform::draw_text_now(int32_t x, int32_t y, std::string_view text) {
   if (io() == nullptr) return;
   HDC dc = GetDC(io());
-  HGDIOBJ old_font = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+  HGDIOBJ old_font = SelectObject(dc, text_font(io()));
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkColor(dc, RGB(255, 255, 255));
   HideCaret(io());
-  TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
+  draw_text(dc, x, y, text, context().host->io().char_width());
   ShowCaret(io());
   SelectObject(dc, old_font);
   ReleaseDC(io(), dc);

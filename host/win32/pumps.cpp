@@ -28,6 +28,10 @@ bool Win32Platform::pump_pending() {
   return true;
 }
 
+int64_t Win32Platform::milliseconds() {
+  return static_cast<int64_t>(GetTickCount64());
+}
+
 PumpEvent Win32Platform::wait_message() {
   MSG message;
   BOOL got = GetMessageA(&message, nullptr, 0, 0);

@@ -25,6 +25,7 @@
 #define IDM_COPY 611
 #define IDM_PASTE 612
 #define IDM_DELETE 613
+#define IDM_SELECT_ALL 614
 #define IDM_TILE 700
 #define IDM_CASCADE 701
 #define IDM_ARRANGE 702

@@ -36,6 +36,7 @@ class Win32Platform final : public Platform {
 
   bool pump_pending() override;
   PumpEvent wait_message() override;
+  int64_t milliseconds() override;
 
   Answer message_box(Window owner, std::string_view text, MessageButtons buttons) override;
   std::optional<SaveChoice> choose_save_file(std::string_view initial_name) override;
@@ -48,10 +49,13 @@ class Win32Platform final : public Platform {
 
   bool set_clipboard_text(std::string_view text) override;
   std::optional<std::string> get_clipboard_text() override;
+  bool clipboard_has_text() override;
 
   std::optional<PrinterSetup> choose_printer() override;
   void open_printing_dialog(Handle device) override;
   void close_printing_dialog() override;
+  PrintFont select_print_font(Handle device, int32_t char_width) override;
+  void pump_printing() override;
   bool start_document(Handle device, std::string_view name) override;
   bool start_page(Handle device) override;
   void print_text(Handle device, int32_t x, int32_t y, std::string_view text) override;

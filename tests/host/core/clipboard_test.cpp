@@ -12,8 +12,7 @@ class Clipboard : public HostTest {
   }
   void select(int64_t line, int64_t start, int64_t end) {
     int32_t y = static_cast<int32_t>(line) * kCellHeight;
-    io().on_mouse_down(0, y);
-    io().on_mouse_move(static_cast<int32_t>(start) * kCellWidth, y);
+    io().on_mouse_down(static_cast<int32_t>(start) * kCellWidth, y);
     io().on_mouse_move(static_cast<int32_t>(end) * kCellWidth, y);
     io().on_mouse_up();
   }
@@ -97,10 +96,53 @@ TEST_F(Clipboard, PasteReleasesTheReadWithTheLineStillOpen) {
   EXPECT_FALSE(io().fresh_row());
 }
 
-TEST_F(Clipboard, PastedCharactersAreTyped) {
-  platform.clipboard = std::string("a\tb\bc\nd");
-  host.paste();
-  EXPECT_EQ(lines()[1], "a       c\nd");
+// A file name copied from an editor ends in CR LF: the LF was typed into
+// the name and the run ended with "Bad file specification".
+TEST_F(Clipboard, EachLineEndOfAPasteIsOneEnterAndNoControlCharacterIsTyped) {
+  EXPECT_EQ(paste_keys("a\tb\bc\x1b\x7f"
+                       "d"),
+            "a\tbcd");
+  EXPECT_EQ(paste_keys("1\r\n2\n3\r4\r\n\r\n"), "1\r2\r3\r4\r\r");
+  platform.clipboard = std::string("meadow.dat\r\n");
+  platform.waiting.push_back({PumpEvent::dispatched, [this] { host.on_command(kCmdPaste); }});
+  EXPECT_EQ(read_line(), "meadow.dat\r\n");
+  EXPECT_EQ(lines(), (Lines{"ABCDEF", "meadow.dat"}));
+  EXPECT_TRUE(io().fresh_row());
+}
+
+TEST_F(Clipboard, EveryByteValuePastesAsTypingItWould) {
+  for (int c = 0; c < 256; ++c) {
+    std::string keys = paste_keys(std::string(1, static_cast<char>(c)));
+    bool typed = c == 9 || (c >= 32 && c != 127);
+    bool line_end = c == 10 || c == 13;
+    EXPECT_EQ(keys, typed ? std::string(1, static_cast<char>(c)) : line_end ? "\r" : "") << c;
+  }
+}
+
+// Paste was grayed until something had been copied inside the window.
+TEST_F(Clipboard, PasteFollowsTheClipboardWhenAMenuOpens) {
+  platform.clipboard = "from an editor";
+  host.on_menu_opening();
+  EXPECT_TRUE(platform.menu_enabled[kCmdPaste]);
+  platform.clipboard.reset();
+  host.on_menu_opening();
+  EXPECT_FALSE(platform.menu_enabled[kCmdPaste]);
+}
+
+TEST_F(Clipboard, ALineSelectionAcrossLinesIsCopiedWithCrLfButNotCut) {
+  output("GHI");
+  io().on_mouse_down(3 * kCellWidth, 0);
+  io().on_mouse_move(2 * kCellWidth, kCellHeight);
+  io().on_mouse_up();
+  EXPECT_FALSE(platform.menu_enabled[kCmdCut]);
+  EXPECT_FALSE(platform.menu_enabled[kCmdDelete]);
+  host.on_command(kCmdCut);
+  EXPECT_EQ(lines(), (Lines{"ABCDEF", "GHI"}));
+  host.on_command(kCmdCopy);
+  EXPECT_EQ(platform.clipboard, "DEF\r\nGH");
+  host.on_command(kCmdSelectAll);
+  host.on_command(kCmdCopy);
+  EXPECT_EQ(platform.clipboard, "ABCDEF\r\nGHI");
 }
 
 TEST_F(Clipboard, PasteFeedsAtMost1024Characters) {

@@ -1,6 +1,14 @@
-// The host's console hooks: one write is one line, a read takes the line
-// the user ended, finish pumps until the window is closed.
+// The host's console hooks: a write ending in LF ends a line, a read takes
+// the line the user ended, finish pumps until the window is closed.
 #include "tests/host/core/support/host_fixture.h"
+
+#ifdef TOVA_HAVE_ANALYSIS
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "analysis/kernels/workers.h"
+#endif
 
 namespace tova::host::testing {
 namespace {
@@ -13,15 +21,14 @@ class ConsoleHooksTest : public HostTest {
   }
 };
 
-TEST_F(ConsoleHooksTest, WriteTakesOffOnlyTheRecordsLineEnd) {
-  EXPECT_EQ(output("ABC\r\n"), 5);
-  EXPECT_EQ(output("\r\n"), 2);
-  EXPECT_EQ(output("ABC"), 3);
-  EXPECT_EQ(output("X\r"), 2);
-  EXPECT_EQ(output("\n"), 1);
-  EXPECT_EQ(output("\n\r"), 2);
-  EXPECT_EQ(output(""), 0);
-  EXPECT_EQ(lines(), (Lines{"ABC", "", "ABC", "X", "", "\n", ""}));
+TEST_F(ConsoleHooksTest, AWriteEndingInLineFeedEndsTheLineOthersLeaveItOpen) {
+  EXPECT_EQ(write_piece("ABC\r\n"), 5);
+  EXPECT_EQ(write_piece("\r\n"), 2);
+  EXPECT_EQ(write_piece("ABC"), 3);
+  EXPECT_EQ(write_piece("DEF\r\n"), 5);
+  EXPECT_EQ(write_piece("\n\r"), 2);
+  EXPECT_EQ(write_piece(""), 0);
+  EXPECT_EQ(lines(), (Lines{"ABC", "", "ABCDEF", "\n\r"}));
 }
 
 TEST_F(ConsoleHooksTest, NothingInsideARecordIsInterpreted) {
@@ -45,18 +52,102 @@ TEST_F(ConsoleHooksTest, StandardErrorLooksLikeStandardOutput) {
   EXPECT_EQ(lines(), Lines{"+ error line"});
 }
 
-TEST_F(ConsoleHooksTest, ALongRecordInTwoWritesShowsAsTwoLines) {
+TEST_F(ConsoleHooksTest, ALongRecordInTwoWritesShowsAsOneLine) {
   std::string record(300, 'r');
-  output(record.substr(0, 256));
-  output(record.substr(256) + "\r\n");
-  EXPECT_EQ(lines(), (Lines{std::string(256, 'r'), std::string(44, 'r')}));
+  write_piece(record.substr(0, 256));
+  write_piece(record.substr(256) + "\r\n");
+  EXPECT_EQ(lines(), Lines{record});
 }
 
-TEST_F(ConsoleHooksTest, TheStopTextInThreeWritesShowsAsThreeLines) {
-  output("STOP");
-  output(" 0");
-  output("\n");
-  EXPECT_EQ(lines(), (Lines{"STOP", " 0", ""}));
+// The third line of an error report arrives in two pieces; it showed and
+// was saved as two lines.
+TEST_F(ConsoleHooksTest, RecordsWrittenInPiecesShowAndSaveAsTheConsoleShowsThem) {
+  write_piece("? READ(UNIT=");
+  write_piece("1,...\n");
+  write_piece(" STOP");
+  write_piece(" 0");
+  write_piece("\n");
+  EXPECT_EQ(lines(), (Lines{"? READ(UNIT=1,...", " STOP 0"}));
+  platform.save_choices.push_back(SaveChoice{"C:\\out.txt", "out.txt"});
+  host.on_command(kCmdSaveAs);
+  EXPECT_EQ(platform.files["C:\\out.txt"], "? READ(UNIT=1,...\r\n STOP 0\r\n");
+}
+
+TEST_F(ConsoleHooksTest, AnAnswerIsTypedOnALineOfItsOwnAfterAnOpenPrompt) {
+  write_piece(" NAME? ");
+  queue_typing("x\r");
+  EXPECT_EQ(read_line(), "x\r\n");
+  output("NEXT");
+  EXPECT_EQ(lines(), (Lines{" NAME? ", "x", "NEXT"}));
+}
+
+// 66,569 lines took half an hour: a scroll and a repaint for every line.
+TEST_F(ConsoleHooksTest, LongOutputIsPaintedOncePerIntervalAndBeforeARead) {
+  platform.clock_step = 0;  // no time passes unless the test says so
+  output("first");          // the first is due at once
+  platform.clear_trace();
+  constexpr int kLines = 66569;
+  for (int i = 0; i < kLines; ++i) {
+    if (i == 40000) platform.clock_ms += kOutputInterval;
+    output("L" + std::to_string(i));
+    host.poll();
+  }
+  EXPECT_EQ(store().line_count(), kLines + 1u);
+  EXPECT_EQ(platform.calls("update_now").size(), 1u);  // at line 40,000
+  EXPECT_EQ(platform.calls("pump_pending").size(), 1u);
+  queue_typing("\r");
+  read_line();
+  EXPECT_EQ(platform.calls("update_now").size(), 3u);  // before the wait, and the Enter
+  // Where the view stands is where a line-by-line run leaves it.
+  EXPECT_EQ(io().view_top(), kLines + 2 - 20 + 2);
+  EXPECT_EQ(io().caret_row(), kLines + 2);
+  EXPECT_EQ(platform.scroll_pos[0], io().view_top());
+  EXPECT_EQ(platform.caret_y, (io().caret_row() - io().view_top()) * kCellHeight);
+}
+
+TEST_F(ConsoleHooksTest, WhileTheProgramComputesTypingWaitsForTheNextStatement) {
+  output("computing");
+  bool handled = false;
+  platform.pending.push_back({PumpEvent::dispatched, [&] {
+                                handled = true;
+                                io().on_char('a');
+                                io().on_char('\r');
+                              }});
+  host.pump_while_computing();
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(lines(), Lines{"computing"});
+  host.poll();
+  EXPECT_EQ(lines(), (Lines{"computing", "a"}));
+}
+
+#ifdef TOVA_HAVE_ANALYSIS
+// The window froze ("Not Responding") while the kernels' threads computed.
+std::atomic<int> g_waits{0};
+TEST(WorkerPool, TheWaitHookRunsOnTheCallingThreadWhileTheWorkersCompute) {
+  const std::thread::id caller = std::this_thread::get_id();
+  static std::thread::id hook_thread;
+  tova::kernels::set_wait_hook([] {
+    hook_thread = std::this_thread::get_id();
+    ++g_waits;
+  });
+  std::atomic<int> parts{0};
+  tova::kernels::run_workers(3, [&](int part) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + 50 * part));
+    parts += 1 << part;
+  });
+  tova::kernels::set_wait_hook(nullptr);
+  EXPECT_EQ(parts, 7);
+  EXPECT_GE(g_waits, 3);
+  EXPECT_EQ(hook_thread, caller);
+}
+#endif
+
+TEST_F(ConsoleHooksTest, ClosingWhileTheProgramComputesAsksAndEndsTheRun) {
+  platform.answers.push_back(Answer::no);
+  platform.pending.push_back({PumpEvent::dispatched, [this] { host.on_close(); }});
+  EXPECT_THROW(host.pump_while_computing(), RunEnded);
+  EXPECT_EQ(platform.message_texts, Lines{"Save the Input/Output window?"});
+  EXPECT_EQ(platform.end_run_calls, 1);
 }
 
 TEST_F(ConsoleHooksTest, WriteShowsTheLineBeforeItPumps) {

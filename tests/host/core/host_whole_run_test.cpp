@@ -39,6 +39,7 @@ struct Child {
   FakePlatform platform;
   Host host{platform};
   std::vector<std::string> transcript;  // one entry per line the window should hold
+  bool line_open = false;               // the last write did not end its line
   std::vector<std::string> answers{"data.txt", "1"};
   size_t next_answer = 0;
   int report_fd = -1;
@@ -57,6 +58,7 @@ void scripted_user(FakePlatform& platform) {
   if (host.io().read_waiting() && child->next_answer < child->answers.size()) {
     const std::string& answer = child->answers[child->next_answer++];
     child->transcript.push_back(answer);
+    child->line_open = false;
     for (char c : answer + "\r") {
       platform.waiting.push_back(
           {PumpEvent::dispatched, [&host, c] { host.io().on_char(static_cast<uint8_t>(c)); }});
@@ -103,7 +105,15 @@ void report_and_exit(int32_t status) {
   textio::ConsoleHooks hooks = host.console_hooks();
   auto host_write = hooks.write;
   hooks.write = [host_write](const char* buffer, int32_t* count, int32_t handle) {
-    child->transcript.push_back(strip_record_end(std::string(buffer, static_cast<size_t>(*count))));
+    // As a console shows them: a write without LF leaves its line open.
+    std::string piece(buffer, static_cast<size_t>(*count));
+    bool ends = !piece.empty() && piece.back() == '\n';
+    if (child->line_open) {
+      child->transcript.back() += strip_record_end(piece);
+    } else {
+      child->transcript.push_back(strip_record_end(piece));
+    }
+    child->line_open = !ends;
     return host_write(buffer, count, handle);
   };
   textio::install_console_hooks(hooks);

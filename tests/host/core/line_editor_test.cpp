@@ -39,10 +39,12 @@ TEST_F(LineEditor, TraceOfATypedLine) {
 TEST_F(LineEditor, TraceOfAnOutputLine) {
   output("OK\r\n");
   EXPECT_EQ(platform.trace, (Lines{
-                                "invalidate io 0,0,16,16",           // its cells
-                                "gray 610", "gray 611", "gray 613",  // the Enter that ends it
-                                "caret 0,16",                        //
-                                "pump_pending",                      // then the write pumps
+                                "range v 0", "position v 0",  // the view follows the output
+                                "range h 0", "position h 0",  //
+                                "invalidate io 0,0,640,320",  // from its row down
+                                "update_now",                 // painted once
+                                "caret 0,16",                 // on the row below
+                                "pump_pending",               // then the write pumps
                             }));
 }
 
@@ -51,12 +53,13 @@ TEST_F(LineEditor, TypedCharacterIsDrawnInItsCellAtOnce) {
   EXPECT_EQ(platform.calls("draw"), (Lines{"draw 0,0 a", "draw 8,0 b"}));
 }
 
-TEST_F(LineEditor, EveryOrdinaryByteIsInsertedAsItself) {
+// Ctrl+S then Enter used to put a control character into the file name.
+TEST_F(LineEditor, EveryPrintableByteIsInsertedAndNoControlCharacter) {
   std::string expected;
   for (int c = 0; c < 256; ++c) {
     if (c == 8 || c == 9 || c == 13) continue;  // Backspace, Tab, Enter
     io().on_char(static_cast<uint8_t>(c));
-    expected.push_back(static_cast<char>(c));
+    if (c >= 32 && c != 127) expected.push_back(static_cast<char>(c));
   }
   EXPECT_EQ(lines(), Lines{expected});
   EXPECT_EQ(io().caret_col(), static_cast<int64_t>(expected.size()));
@@ -173,14 +176,42 @@ TEST_F(LineEditor, TypingClearsSaved) {
   EXPECT_FALSE(host.state().saved);
 }
 
-TEST_F(LineEditor, TypingPastTheRightEdgeFollowsTheRangeAsItWas) {
-  open_window(20, 10);
-  type(std::string(12, 'x'));
-  // Each step is clamped by the range computed one character earlier.
-  EXPECT_EQ(io().view_left(), 1);
-  EXPECT_EQ(io().view_left_max(), 2);
+// A 115-character answer in a 72-column window used to leave the caret and
+// the last characters past the right edge.
+TEST_F(LineEditor, TheViewFollowsTheCaretPastTheRightEdgeAndBack) {
+  open_window(20, 72);
+  for (int typed = 1; typed <= 115; ++typed) {
+    type("x");
+    ASSERT_GE(io().caret_col(), io().view_left()) << typed;
+    ASSERT_LT(io().caret_col(), io().view_left() + io().cols()) << typed;
+  }
+  EXPECT_EQ(io().view_left(), 115 - 72 + 1);
+  EXPECT_EQ(io().view_left_max(), 115 - 72 + 1);  // one column for the caret at the end
+  EXPECT_EQ(platform.caret_x, 71 * kCellWidth);
+  for (int i = 0; i < 100; ++i) io().on_key(Key::left);
+  EXPECT_EQ(io().view_left(), 15);
+  EXPECT_EQ(platform.caret_x, 0);
+  type("\b");  // Backspace at column 14
+  EXPECT_EQ(io().view_left(), 14);
   type("\r");
   EXPECT_EQ(io().view_left(), 0);
+}
+
+// Typing while minimized left the view shifted after the restore.
+TEST_F(LineEditor, TypingWhileMinimizedShowsTheCaretAfterTheRestore) {
+  open_window(20, 40);
+  output("PROMPT");
+  io().on_resize(0, 0);
+  type(std::string(30, 'y'));
+  EXPECT_EQ(io().view_left(), 0);
+  io().on_resize(40 * kCellWidth, 20 * kCellHeight);
+  EXPECT_EQ(io().view_left(), 0);
+  EXPECT_EQ(platform.caret_x, 30 * kCellWidth);
+  io().on_resize(0, 0);
+  type(std::string(30, 'z'));
+  io().on_resize(40 * kCellWidth, 20 * kCellHeight);
+  EXPECT_EQ(io().view_left(), 60 - 40 + 1);
+  EXPECT_EQ(platform.caret_x, 39 * kCellWidth);
 }
 
 TEST_F(LineEditor, EveryCharacterRemovesTheSelection) {

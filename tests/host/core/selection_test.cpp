@@ -40,21 +40,21 @@ TEST_F(MouseSelection, DragSelectsAndReleaseEnablesTheEditItems) {
 TEST_F(MouseSelection, ButtonDownRemovesTheSelectionAndGrays) {
   drag(0, {2, 5});
   io().on_mouse_down(x(0), y(0));
-  EXPECT_FALSE(io().selection());
+  expect_selection(0, 0, 0);  // empty, where the button went down
   EXPECT_TRUE(io().dragging());
   EXPECT_FALSE(platform.menu_enabled[kCmdCopy]);
 }
 
-TEST_F(MouseSelection, TheNearerEdgeFollowsThePointer) {
-  io().on_mouse_down(x(2), y(0));
-  io().on_mouse_move(x(2), y(0));
+// A quick drag lost its first character: the selection began at the first move.
+TEST_F(MouseSelection, TheSelectionRunsFromWhereTheButtonWentDown) {
+  io().on_mouse_down(x(0), y(0));
+  io().on_mouse_move(x(3), y(0));
+  io().on_mouse_up();
+  EXPECT_EQ(io().selected_text(), "hel");
+  io().on_mouse_down(x(6), y(0));
   io().on_mouse_move(x(8), y(0));
-  io().on_mouse_move(x(4), y(0));  // nearer the start
-  expect_selection(0, 4, 8);
-  io().on_mouse_move(x(6), y(0));  // as near to both: the end moves
-  expect_selection(0, 4, 6);
-  io().on_mouse_move(x(1), y(0));  // before the start
-  expect_selection(0, 1, 6);
+  io().on_mouse_move(x(2), y(0));  // back past the anchor
+  expect_selection(0, 2, 6);
 }
 
 TEST_F(MouseSelection, TheEndStopsAtTheLineEnd) {
@@ -62,21 +62,30 @@ TEST_F(MouseSelection, TheEndStopsAtTheLineEnd) {
   expect_selection(0, 3, 11);
 }
 
-TEST_F(MouseSelection, MovesOnOtherLinesAreIgnored) {
-  io().on_mouse_down(x(2), y(0));
-  io().on_mouse_move(x(2), y(0));
-  io().on_mouse_move(x(7), y(1));
-  expect_selection(0, 2, 2);
+TEST_F(MouseSelection, ADragAcrossLinesSelectsFromPointToPoint) {
+  io().on_mouse_down(x(6), y(0));
+  io().on_mouse_move(x(6), y(1));
+  io().on_mouse_up();
+  ASSERT_TRUE(io().selection());
+  EXPECT_EQ(io().selection()->last_line, 1);
+  EXPECT_EQ(io().selected_text(), "world\r\nsecond");
+  EXPECT_TRUE(platform.menu_enabled[kCmdCopy]);
+  EXPECT_FALSE(platform.menu_enabled[kCmdCut]);
+  io().on_mouse_down(x(20), y(9));  // below the last line: its end
+  io().on_mouse_move(x(20), y(0));  // beyond a line: its end
+  EXPECT_EQ(io().selected_text(), "\r\nsecond line");
 }
 
-TEST_F(MouseSelection, ASelectionBeginsOnlyWithinALine) {
-  io().on_mouse_down(x(20), y(0));
-  io().on_mouse_move(x(20), y(0));  // beyond "hello world"
+TEST_F(MouseSelection, ShiftClickAndShiftArrowsMoveTheSelectionsEnd) {
+  drag(0, {2, 5});
+  io().on_mouse_down(x(3), y(1), true);
+  io().on_mouse_up();
+  EXPECT_EQ(io().selected_text(), "llo world\r\nsec");
+  io().on_key(Key::left, true);
+  EXPECT_EQ(io().selected_text(), "llo world\r\nse");
+  io().on_key(Key::up, true);  // back on the anchor: nothing is left
   EXPECT_FALSE(io().selection());
-  io().on_mouse_move(x(0), y(5));  // below the last line
-  EXPECT_FALSE(io().selection());
-  io().on_mouse_move(x(11), y(0));  // at the line end is within
-  expect_selection(0, 11, 11);
+  EXPECT_FALSE(platform.menu_enabled[kCmdCopy]);
 }
 
 TEST_F(MouseSelection, ReleaseWithoutExtentRemovesTheSelection) {

@@ -65,6 +65,17 @@ TEST(TextStore, InsertBlankAndPutCharEditTheLastLine) {
   expect_invariants(store);
 }
 
+TEST(TextStore, AppendToLineGrowsItAndShiftsTheLinesAfter) {
+  TextStore store;
+  store.append_line("? READ(UNIT=");
+  store.append_line("typed");
+  store.append_to_line(1, "1,...");
+  store.append_to_line(2, "");
+  EXPECT_EQ(store.line_text(1), "? READ(UNIT=1,...");
+  EXPECT_EQ(store.line_text(2), "typed");
+  expect_invariants(store);
+}
+
 TEST(TextStore, DeleteCharsShiftsAllFollowingLines) {
   TextStore store;
   store.append_line("ABCDEF");

@@ -85,8 +85,8 @@ TEST_F(View, PageRequestsMoveAtLeastOneLine) {
 }
 
 TEST_F(View, HorizontalRequests) {
-  output(std::string(70, 'w'));  // widest 70 in 40 columns
-  EXPECT_EQ(io().view_left_max(), 30);
+  output(std::string(70, 'w'));  // widest 70 in 40 columns, and the caret's cell
+  EXPECT_EQ(io().view_left_max(), 31);
   io().horizontal(ScrollRequest::page_forward);
   EXPECT_EQ(io().view_left(), 8);
   io().horizontal(ScrollRequest::line_forward);
@@ -97,14 +97,14 @@ TEST_F(View, HorizontalRequests) {
   io().horizontal(ScrollRequest::to_end);
   EXPECT_EQ(io().view_left(), 25);
   io().horizontal(ScrollRequest::page_forward);
-  EXPECT_EQ(io().view_left(), 30);
+  EXPECT_EQ(io().view_left(), 31);
   io().horizontal(ScrollRequest::page_back);
   io().horizontal(ScrollRequest::line_back);
-  EXPECT_EQ(io().view_left(), 21);
+  EXPECT_EQ(io().view_left(), 22);
   platform.clear_trace();
   io().horizontal(ScrollRequest::to_start);
   EXPECT_EQ(io().view_left(), 0);
-  EXPECT_EQ(platform.trace, (Lines{"scroll -21,0", "position h 0"}));
+  EXPECT_EQ(platform.trace, (Lines{"scroll -22,0", "position h 0"}));
 }
 
 TEST_F(View, ResizeRecomputesRowsColumnsAndClampsTheView) {
@@ -163,8 +163,7 @@ TEST_F(View, PaintShiftsLinesByTheHorizontalView) {
 TEST_F(View, InvalidateSelectionOnlyWithinTheView) {
   output_lines(30);  // view_top 12, rows 20
   io().vertical(ScrollRequest::to_start);
-  io().on_mouse_down(0, 2 * kCellHeight);
-  io().on_mouse_move(kCellWidth, 2 * kCellHeight);
+  io().on_mouse_down(kCellWidth, 2 * kCellHeight);
   io().on_mouse_move(4 * kCellWidth, 2 * kCellHeight);
   platform.clear_trace();
   io().invalidate_selection();
@@ -207,6 +206,28 @@ TEST_F(View, OutputFarBelowTheViewScrollsToTheBottomFirst) {
   io().vertical(ScrollRequest::to_start);
   output("new");
   EXPECT_EQ(io().view_top(), 13);
+}
+
+TEST_F(View, TheWheelScrollsByLinesWithinTheRange) {
+  output_lines(30);  // view_top 12
+  io().scroll_lines(-3);
+  EXPECT_EQ(io().view_top(), 9);
+  io().scroll_lines(-100);
+  EXPECT_EQ(io().view_top(), 0);
+  io().scroll_lines(100);
+  EXPECT_EQ(io().view_top(), 12);
+  EXPECT_EQ(platform.scroll_pos[0], 12);
+}
+
+// A screen of another scale: a new cell size keeps the text and the caret.
+TEST_F(View, ANewCellSizeKeepsTheStateAndRecountsRowsAndColumns) {
+  output_lines(30);
+  io().set_cell_size(kCellWidth * 3 / 2, kCellHeight * 3 / 2);
+  EXPECT_EQ(io().rows(), 20 * 2 / 3);
+  EXPECT_EQ(io().cols(), 40 * 2 / 3);
+  EXPECT_EQ(io().caret_row(), 30);
+  EXPECT_EQ(io().view_top_max(), 30 - 13 + 2);
+  EXPECT_EQ(store().line_count(), 30u);
 }
 
 TEST_F(View, FocusCreatesAndDestroysTheCaret) {

@@ -36,9 +36,9 @@ struct MenuRow {
 // The menu bar exactly as the frame shows it.
 const MenuRow kMainMenu[] = {
     {0, "&Save", 500, false},
-    {0, "Save As...", 501, false},
+    {0, "Save As...\tCtrl+S", 501, false},
     {0, nullptr, 0, false},
-    {0, "Print...", 510, false},
+    {0, "Print...\tCtrl+P", 510, false},
     {0, nullptr, 0, false},
     {0, "&About...", 520, false},
     {0, nullptr, 0, false},
@@ -49,6 +49,8 @@ const MenuRow kMainMenu[] = {
     {1, "&Copy\tCtrl+C", 611, true},
     {1, "&Paste\tCtrl+V", 612, true},
     {1, "De&lete", 613, true},
+    {1, nullptr, 0, false},
+    {1, "Select &All\tCtrl+A", 614, false},
     {2, "&Cascade\tShift+F5", 701, false},
     {2, "&Tile\tShift+F4", 700, false},
     {2, "&Arrange Icons", 702, false},
@@ -97,11 +99,12 @@ TEST(MainMenu, HasTheThreePopupsWithTheirItemsIdsAndStates) {
   DestroyMenu(bar);
 }
 
-TEST(MdiAccel, HasSixEntriesControlCharactersFirst) {
+// Ctrl+A, Ctrl+S and Ctrl+P are commands too, never typed characters.
+TEST(MdiAccel, HasNineEntriesControlCharactersFirst) {
   HACCEL table = LoadAcceleratorsA(self(), "MDIAccel");
   ASSERT_NE(table, nullptr);
   ACCEL entries[16];
-  ASSERT_EQ(CopyAcceleratorTableA(table, entries, 16), 6);
+  ASSERT_EQ(CopyAcceleratorTableA(table, entries, 16), 9);
   struct Expected {
     BYTE kind;
     WORD key;
@@ -111,10 +114,13 @@ TEST(MdiAccel, HasSixEntriesControlCharactersFirst) {
       {0, 24, 610},
       {0, 3, 611},
       {0, 22, 612},
+      {0, 1, 614},
+      {0, 19, 501},
+      {0, 16, 510},
       {FVIRTKEY | FSHIFT, VK_F5, 701},
       {FVIRTKEY | FSHIFT, VK_F4, 700},
   };
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 9; ++i) {
     SCOPED_TRACE("entry " + std::to_string(i));
     EXPECT_EQ(entries[i].fVirt & (FVIRTKEY | FSHIFT | FCONTROL | FALT), expected[i].kind);
     EXPECT_EQ(entries[i].key, expected[i].key);

@@ -5,15 +5,28 @@ would with the keyboard, and compares what they leave with the native runs.
 Runs from tools/ci-wine.sh, which provides DISPLAY, WINEPREFIX and the
 account. Every wait polls with a deadline; nothing waits forever.
 
+Waits are on what the window shows: its text (Edit > Select All and Copy,
+read back from the X clipboard that Wine serves), its dialogs, the files
+it writes; no step sleeps a fixed time before it acts.
+
 Checks, for the probe program and (once it is built) tova itself:
-- a whole run: the file name and the second answer typed, the result files
+- a whole run: Ctrl+S and Escape inside the first answer, the second
+  answer typed, the last one pasted with its line end (CR LF) after copying
+  a line typed ahead (one Enter, not a control character), the result files
   byte for byte equal to the native program's, File > Save As... saving the
   window, the saved file equal to the native run's console records (one line
   per record, as strace shows the writes) with the typed answers where the
   window shows them, closing without a prompt after the save, status 0;
 - closing while a read waits: "Save the Input/Output window?", Cancel keeps
   the program, No ends it with status 0;
-- a fatal run-time error (an all-blank file name): status -1 (255).
+- a fatal run-time error (an all-blank file name): status -1 (255);
+- a 115-character answer: the caret stays in view (its block is found on
+  the screen);
+- long output: the probe's listing of 66,569 lines shown within 30 s (see
+  bench/window-output.sh for the timed figure).
+
+Printing is not driven here: Wine prints only through CUPS, which this
+machine does not have; the print layout is tested in the core.
 """
 import argparse
 import os
@@ -29,6 +42,7 @@ WINE = shutil.which("wine") or "wine"
 # Where the Input/Output window's client area starts inside the frame's X
 # window (Wine draws the caption and the menu bar), and its cell size.
 IO_CLIENT_X, IO_CLIENT_Y = 24, 80
+IO_CLIENT_WIDTH = 592
 CELL_WIDTH, CELL_HEIGHT = 8, 16
 
 
@@ -64,7 +78,20 @@ def key(*keys, window=None):
 
 def type_text(text):
     if text:
-        run(["xdotool", "type", "--delay", "60", text])
+        run(["xdotool", "type", "--delay", "40", text])
+
+
+def clipboard_text():
+    """The X clipboard's text (Wine serves the Windows clipboard there)."""
+    import tkinter
+    root = tkinter.Tk()
+    root.withdraw()
+    try:
+        return root.clipboard_get()
+    except tkinter.TclError:
+        return ""
+    finally:
+        root.destroy()
 
 
 # --- the native run -----------------------------------------------------------
@@ -96,6 +123,7 @@ def native_transcript(program, workdir, answers):
     lines = []
     answered_at = []
     typed = iter(answers)
+    line_open = False  # a write without LF leaves its line open, as on a console
     call = re.compile(r'^\d+\s+(read|write)\((\d+), "((?:\\x[0-9a-f]{2})*)".*\)\s*=\s*(-?\d+)')
     for text in open(trace, encoding="latin-1"):
         match = call.match(text)
@@ -104,14 +132,20 @@ def native_transcript(program, workdir, answers):
         kind, fd, hexbytes, result = match.groups()
         data = bytes(int(h, 16) for h in re.findall(r"\\x([0-9a-f]{2})", hexbytes))
         if kind == "write" and fd in ("1", "2"):
-            if data.endswith(b"\n"):
+            ends = data.endswith(b"\n")
+            if ends:
                 data = data[:-1]
-            if data.endswith(b"\r"):
-                data = data[:-1]
-            lines.append(data)
+                if data.endswith(b"\r"):
+                    data = data[:-1]
+            if line_open:
+                lines[-1] += data
+            else:
+                lines.append(data)
+            line_open = not ends
         elif kind == "read" and fd == "0" and int(result) > 0:
             answered_at.append(len(lines))
             lines.append(next(typed).encode())
+            line_open = False
     return status, lines, answered_at
 
 
@@ -124,17 +158,38 @@ class WindowRun:
         self.log = open(os.path.join(workdir, "wine.log"), "w")
         self.process = subprocess.Popen([WINE, exe], cwd=workdir, stdout=self.log,
                                         stderr=subprocess.STDOUT)
-        self.frame = wait_for(f"the frame window {self.title}",
-                              lambda: (windows_named("^" + re.escape(self.title) + "$") or [None])[0],
-                              60)
-        # The first prompt follows the frame at once; give it time to show.
-        time.sleep(2.5)
+        self.frame = wait_for(f"the frame window {self.title}", self.own_frame, 60)
 
-    def answer(self, text, settle=2.0):
+    def own_frame(self):
+        """This process's frame (a run before it may still be going away)."""
+        name = "^" + re.escape(self.title) + "$"
+        result = run(["xdotool", "search", "--all", "--pid", str(self.process.pid), "--name", name])
+        mine = [line for line in result.stdout.split() if line.strip()]
+        return (mine or windows_named(name)[-1:] or [None])[0]
+
+    def text(self):
+        """The window's whole text: Select All (Ctrl+A), Copy (Ctrl+C)."""
+        key("ctrl+a", "ctrl+c", window=self.frame)
+        return clipboard_text()
+
+    def wait_text(self, needle, timeout=60):
+        return wait_for(f"{needle!r} in the window", lambda: needle in self.text(), timeout, 0.3)
+
+    def answer(self, text, prompt=None):
+        """Types `text` and Enter once `prompt` shows (the read waits then)."""
+        if prompt:
+            self.wait_text(prompt)
         run(["xdotool", "windowfocus", "--sync", self.frame])
         type_text(text)
         key("Return")
-        time.sleep(settle)
+
+    def drag_rows(self, row):
+        """Drags from the start of the view's `row` to the start of the next
+        one: that line and its line end are selected."""
+        x = str(IO_CLIENT_X + 2)
+        ys = [str(IO_CLIENT_Y + r * CELL_HEIGHT + CELL_HEIGHT // 2) for r in (row, row + 1)]
+        run(["xdotool", "mousemove", "--window", self.frame, x, ys[0], "mousedown", "1"])
+        run(["xdotool", "mousemove", "--window", self.frame, x, ys[1], "mouseup", "1"])
 
     def double_click_cell(self, row, column):
         """Double-clicks the cell (row, column) of the Input/Output window's
@@ -148,20 +203,19 @@ class WindowRun:
         time.sleep(0.5)
 
     def save_as(self, name):
-        key("alt+f", window=self.frame)
-        time.sleep(0.5)
-        key("Down", "Return")
+        # Ctrl+S: Save As..., the accelerator shown in the File menu.
+        key("ctrl+s", window=self.frame)
         dialog = wait_for("the Save As dialog", lambda: (windows_named("^Save As$") or [None])[0], 30)
         run(["xdotool", "windowfocus", "--sync", dialog])
-        time.sleep(0.5)
         # The dialog opens in the folder used last, so the name goes in whole
         # (Wine's drive Z: is the root of the file system).
         type_text("Z:" + os.path.join(self.workdir, name).replace("/", "\\"))
         key("Return")
-        time.sleep(1)
-        if windows_named("^Save As$"):
+        try:
+            wait_for("the Save As dialog to close", lambda: not windows_named("^Save As$"), 30)
+        except Failure:
             run(["import", "-window", "root", os.path.join(self.workdir, "save-as.png")])
-        wait_for("the Save As dialog to close", lambda: not windows_named("^Save As$"), 30)
+            raise
 
     def close(self):
         key("alt+F4", window=self.frame)
@@ -184,6 +238,11 @@ class WindowRun:
         if self.alive():
             self.process.kill()
             self.process.wait(timeout=30)
+        try:
+            wait_for("the windows to go", lambda: not windows_named(
+                "^" + re.escape(self.title) + "$"), 10)
+        except Failure:
+            pass
 
 
 def stable_file(path, seconds=1.5):
@@ -211,10 +270,12 @@ def show_difference(expected, got):
 
 def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=None,
               copy_word=None):
-    """`answers` are (text, seconds to wait after it); `ahead` maps an
-    answer's index to a line typed right after it, while the program
-    computes; `copy_word` is (row, column, word): after the run, that word of
-    the view's top line is double-clicked, copied and pasted as a new line."""
+    """`answers` are (text, prompt, how): typed once the prompt shows, or
+    pasted ("paste") with a line end, or typed with Ctrl+S and Escape in its
+    middle ("ctrl+s"); `ahead` maps an answer's index to a line typed right
+    after it, while the program computes; `copy_word` is (row, column,
+    word): after the run, that word of the view's top line is
+    double-clicked, copied and pasted as a new line."""
     name = os.path.basename(exe)
     native_dir = os.path.join(work, name + ".native")
     wine_dir = os.path.join(work, name + ".wine")
@@ -222,7 +283,7 @@ def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=
         os.makedirs(d, exist_ok=True)
         shutil.copy(data, d)
     status, expected, answered_at = native_transcript(native, native_dir,
-                                                      [text for text, _ in answers])
+                                                      [text for text, _, _ in answers])
     if status != 0:
         raise Failure(f"native run ended with status {status}")
     # A line typed ahead shows right after the answer before it; no read takes it.
@@ -234,34 +295,56 @@ def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=
         # The accelerators take Ctrl+C, X and Z although their items are
         # grayed: nothing is typed and nothing happens.
         key("ctrl+c", "ctrl+x", "ctrl+z", window=window.frame)
-        for index, (text, settle) in enumerate(answers):
-            if ahead and index in ahead:
-                window.answer(text, 0.3)
-                window.answer(ahead[index], settle)
+        for index, (text, prompt, how) in enumerate(answers):
+            if how == "paste":
+                # The line typed ahead, copied from the window with its line
+                # end (CR LF) and pasted: one Enter, the run goes on.
+                window.wait_text(prompt)
+                key("Home", window=window.frame)
+                window.drag_rows(expected.index(text.encode()))
+                key("ctrl+c", "ctrl+v", "End")
+            elif how == "ctrl+s":
+                # Ctrl+S used to type a control character into the answer.
+                window.wait_text(prompt)
+                half = len(text) // 2
+                run(["xdotool", "windowfocus", "--sync", window.frame])
+                type_text(text[:half])
+                key("ctrl+s")
+                wait_for("the Save As dialog", lambda: windows_named("^Save As$"), 30)
+                key("Escape")
+                wait_for("the Save As dialog to close", lambda: not windows_named("^Save As$"), 30)
+                run(["xdotool", "windowfocus", "--sync", window.frame])
+                type_text(text[half:])
+                key("Return")
             else:
-                window.answer(text, settle)
+                window.answer(text, prompt)
+            if ahead and index in ahead:
+                window.answer(ahead[index])
         for result in results:
             wait_for(f"{result} written", lambda: stable_file(os.path.join(wine_dir, result)), 300)
-        time.sleep(2)
+        window.wait_text(expected[-1].decode("latin-1"), 120)
         if copy_word:
             row, column, word = copy_word
             run(["xdotool", "windowfocus", "--sync", window.frame])
             key("Home")
             window.double_click_cell(row, column)
             key("ctrl+c")
-            time.sleep(0.3)
             key("ctrl+v")
             key("Return")
-            time.sleep(0.5)
             expected.append(word.encode())
+            wait_for("the pasted word", lambda: window.text().rstrip().endswith(word), 30)
         if screenshot:
             # Tile (Shift+F4): the Input/Output window fills the frame.
             key("shift+F4", window=window.frame)
-            time.sleep(1)
         window.save_as("saved")
         saved = os.path.join(wine_dir, "saved.txt")
         wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
         if screenshot:
+            # A click ends the selection that reading the text left.
+            run(["xdotool", "mousemove", "--window", window.frame,
+                 str(IO_CLIENT_X + 4), str(IO_CLIENT_Y + 4), "click", "1"])
+            key("End")
+            time.sleep(0.5)  # the caret's blink; nothing is waited for
             geometry = run(["xdotool", "getwindowgeometry", "--shell", window.frame]).stdout
             values = dict(line.split("=") for line in geometry.split() if "=" in line)
             run(["import", "-window", "root", "-crop",
@@ -285,6 +368,106 @@ def whole_run(exe, native, data, answers, results, work, screenshot=None, ahead=
     finally:
         window.kill()
     return len(expected)
+
+
+def text_end_in_row(png, x0, y0, width):
+    """How far right the dark pixels of the text row at (x0, y0) reach, in
+    pixels from x0 (0 when the row is empty)."""
+    columns = run_bytes(["convert", png, "-crop", f"{width}x{CELL_HEIGHT}+{x0}+{y0}", "+repage",
+                         "-colorspace", "gray", "-scale", f"{width}x1!", "-depth", "8", "gray:-"])
+    dark = [x for x, value in enumerate(columns) if value < 200]
+    return dark[-1] + 1 if dark else 0
+
+
+def run_bytes(args):
+    return subprocess.run(args, check=False, capture_output=True, timeout=60).stdout
+
+
+def long_answer(exe, data, work):
+    """A 115-character answer keeps the caret on the screen."""
+    wine_dir = os.path.join(work, os.path.basename(exe) + ".long")
+    os.makedirs(wine_dir, exist_ok=True)
+    shutil.copy(data, wine_dir)
+    window = WindowRun(exe, wine_dir)
+    try:
+        window.wait_text("ENTER FILENAME")
+        run(["xdotool", "mousemove", "--window", window.frame,
+             str(IO_CLIENT_X + 4), str(IO_CLIENT_Y + 4), "click", "1"])
+        run(["xdotool", "windowfocus", "--sync", window.frame])
+        type_text("W" * 115)
+        geometry = run(["xdotool", "getwindowgeometry", "--shell", window.frame]).stdout
+        values = dict(line.split("=") for line in geometry.split() if "=" in line)
+        # The answer's row (the second) of the Input/Output window's client
+        # area (600 pixels wide less its frame).
+        x0, y0 = int(values["X"]) + IO_CLIENT_X, int(values["Y"]) + IO_CLIENT_Y + CELL_HEIGHT
+        shot = os.path.join(wine_dir, "long-answer.png")
+        # The view follows the caret: the last character stands one cell
+        # left of the caret's, which is inside the window. (It lagged: the
+        # last character stood past the right edge, the row full to it.)
+        cells = IO_CLIENT_WIDTH // CELL_WIDTH
+        ends = []
+
+        def caret_in_view():
+            run(["import", "-window", "root", shot])
+            ends.append(text_end_in_row(shot, x0, y0, IO_CLIENT_WIDTH))
+            return (cells - 3) * CELL_WIDTH <= ends[-1] <= (cells - 1) * CELL_WIDTH
+        try:
+            wait_for("the answer's end in view", caret_in_view, 10, 0.3)
+        except Failure:
+            raise Failure(f"the answer ends at x = {ends[-1]} of {IO_CLIENT_WIDTH}: "
+                          "the caret is past the right edge")
+        window.close()
+        box = window.prompt()
+        run(["xdotool", "windowfocus", "--sync", box])
+        key("n")
+        window.status()
+    finally:
+        window.kill()
+
+
+def long_output(exe, data, work, lines=66569):
+    """The probe's listing of `lines` lines shows completely in the window.
+    Timed from the answer to the last line in PROBE.TXT (written line by
+    line with the window's, closed after the last), then checked in the
+    window's text."""
+    wine_dir = os.path.join(work, os.path.basename(exe) + ".output")
+    os.makedirs(wine_dir, exist_ok=True)
+    shutil.copy(data, wine_dir)
+    window = WindowRun(exe, wine_dir)
+    try:
+        window.answer("probe.dat", "ENTER FILENAME")
+        window.wait_text("LISTING WANTED")
+        run(["xdotool", "windowfocus", "--sync", window.frame])
+        type_text(str(lines))
+        # From the Enter (xdotool's own delay included) to the last line.
+        began = time.monotonic()
+        key("Return")
+        result = os.path.join(wine_dir, "PROBE.TXT")
+        last = f"LINE {lines} OF {lines}\r\n".encode()
+
+        def listed():
+            try:
+                with open(result, "rb") as f:
+                    f.seek(max(os.path.getsize(result) - len(last), 0))
+                    return f.read() == last
+            except OSError:
+                return False
+        wait_for(f"{lines} lines", listed, 3600, 0.05)
+        seconds = time.monotonic() - began
+        print(f"   {lines} lines listed in {seconds:.2f} s", flush=True)
+        # Every line is in the window: saved, it holds them all.
+        window.save_as("long")
+        saved = os.path.join(wine_dir, "long.txt")
+        wait_for("long.txt", lambda: stable_file(saved, 0.5), 60)
+        if read_lines(saved)[-lines - 1:-1] != open(result, "rb").read().split(b"\r\n")[:-1]:
+            raise Failure("the window does not hold every line of the listing")
+        if seconds > 30:
+            raise Failure(f"{lines} lines took {seconds:.1f} s")
+        window.close()  # saved: no question
+        window.status()
+    finally:
+        window.kill()
+    return f"{seconds:.1f} s for"
 
 
 def close_while_reading(exe, data, work):
@@ -339,12 +522,22 @@ def host_services(exe, data, work):
     shutil.copy(data, wine_dir)
     window = WindowRun(exe, wine_dir)
     try:
-        window.answer("probe.dat")
-        window.answer("2", 5)
+        window.answer("probe.dat", "ENTER FILENAME")
+        # No Select All here: the Graphics window takes the activation.
+        time.sleep(2)
+        window.answer("2")
         shot = os.path.join(wine_dir, "graphics.png")
-        run(["import", "-window", "root", shot])
-        if red_fraction(shot) < 0.01:
+
+        def painted():
+            run(["import", "-window", "root", shot])
+            return red_fraction(shot) >= 0.01
+        try:
+            wait_for("the Graphics window painted", painted, 30, 0.5)
+        except Failure:
             raise Failure("the Graphics window's paint routine drew nothing")
+        # The program goes on to its question; the window shows nothing of it
+        # while the Graphics window is the active child.
+        time.sleep(3)
         key("alt+f", window=window.frame)
         time.sleep(0.5)
         key("c")
@@ -354,8 +547,10 @@ def host_services(exe, data, work):
         key("alt+w", window=window.frame)
         time.sleep(0.5)
         key("1")
+        # Nothing outside shows the activation the menu's choice starts.
         time.sleep(0.5)
         window.answer("w")
+        time.sleep(2)
         window.save_as("saved")
         saved = os.path.join(wine_dir, "saved.txt")
         wait_for("saved.txt", lambda: stable_file(saved, 0.5), 30)
@@ -375,8 +570,9 @@ def fatal_error(exe, work):
     os.makedirs(wine_dir, exist_ok=True)
     window = WindowRun(exe, wine_dir)
     try:
-        window.answer("   ")
-        time.sleep(1)
+        window.answer("   ", "ENTER FILENAME")
+        # The report's third line came in two writes; it shows as one.
+        window.wait_text("(UNIT=1,...", 30)
         if not window.alive():
             raise Failure("the window did not stay open after the error report")
         window.close()
@@ -409,10 +605,18 @@ def main():
     probe_exe = os.path.join(root, "build", "mingw", "host_probe.exe")
     probe_native = os.path.join(root, "build", "dev", "tests", "host", "win32", "host_probe")
     probe_data = os.path.join(here, "data", "probe.dat")
-    checks.append(("probe: whole run, typing ahead, copy and paste", lambda: whole_run(
-        probe_exe, probe_native, probe_data, [("probe.dat", 2), ("1", 6), ("real", 2)],
+    checks.append(("probe: whole run, pasting, Ctrl+S, typing ahead, copy and paste",
+                   lambda: whole_run(
+        probe_exe, probe_native, probe_data,
+        [("probe.dat", "ENTER FILENAME", "ctrl+s"), ("1", "LISTING WANTED", "type"),
+         ("junk", "ENTER A WORD", "paste")],
         ["PROBE.TXT"], args.work, None if have_tova else args.screenshot,
         ahead={1: "junk"}, copy_word=(0, 4, "ENTER"))))
+    checks.append(("probe: a 115-character answer keeps the caret in view", lambda: long_answer(
+        probe_exe, probe_data, args.work)))
+    bench_lines = int(os.environ.get("TOVA_BENCH_LINES", "66569"))
+    checks.append(("probe: lines of output", lambda: long_output(
+        probe_exe, probe_data, args.work, bench_lines)))
     checks.append(("probe: About box; close while a read waits", lambda: close_while_reading(
         probe_exe, probe_data, args.work)))
     checks.append(("probe: fatal error", lambda: fatal_error(probe_exe, args.work)))
@@ -426,7 +630,8 @@ def main():
         data = os.path.join(examples, candidates[0]) if candidates else \
             os.path.join(here, "data", "sample.dat")
         checks.append(("tova: whole run", lambda: whole_run(
-            tova_exe, tova_native, data, [(os.path.basename(data), 2), ("1", 2)],
+            tova_exe, tova_native, data,
+            [(os.path.basename(data), "ENTER FILENAME", "type"), ("1", "GOWER", "type")],
             ["LOADS.TXT", "MATRIX.DIS"], args.work, args.screenshot)))
         checks.append(("tova: fatal error", lambda: fatal_error(tova_exe, args.work)))
     else:

@@ -142,6 +142,12 @@ PumpEvent FakePlatform::wait_message() {
   return message.kind;
 }
 
+int64_t FakePlatform::milliseconds() {
+  int64_t now = clock_ms;
+  clock_ms += clock_step;
+  return now;
+}
+
 Answer FakePlatform::message_box(Window owner, std::string_view text, MessageButtons) {
   record("message_box " + name(owner) + " " + std::string(text));
   message_texts.emplace_back(text);
@@ -199,6 +205,21 @@ std::optional<std::string> FakePlatform::get_clipboard_text() {
   return clipboard;
 }
 
+bool FakePlatform::clipboard_has_text() {
+  return clipboard.has_value();
+}
+
+PrintFont FakePlatform::select_print_font(Handle, int32_t char_width) {
+  record("print_font " + std::to_string(char_width));
+  asked_char_width = char_width;
+  if (print_font) return *print_font;
+  return {char_width, printer ? printer->line_height : 1};
+}
+
+void FakePlatform::pump_printing() {
+  ++printing_pumps;
+}
+
 std::optional<PrinterSetup> FakePlatform::choose_printer() {
   record("print_dialog");
   return printer;
@@ -225,8 +246,7 @@ bool FakePlatform::start_page(Handle) {
   return true;
 }
 void FakePlatform::print_text(Handle, int32_t x, int32_t y, std::string_view text) {
-  if (x != 0) record("print_text at x " + std::to_string(x));
-  pages.back().push_back({y, std::string(text)});
+  pages.back().push_back({y, std::string(text), x});
   if (on_print_line) on_print_line(y);
 }
 bool FakePlatform::end_page(Handle) {

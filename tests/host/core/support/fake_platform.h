@@ -27,6 +27,7 @@ struct FakeMessage {
 struct PrintedLine {
   int32_t y;
   std::string text;
+  int32_t x = 0;
 };
 
 class FakePlatform : public Platform {
@@ -43,6 +44,15 @@ class FakePlatform : public Platform {
   std::vector<std::string> uncreatable;      // paths create_file refuses
   int writes_before_failure = -1;            // -1: writes never fail
   std::optional<std::string> clipboard;      // nullopt: no text
+  // The clock: each reading returns `clock_ms`, then adds `clock_step` (by
+  // default every output is due for painting, as if the user were slow).
+  int64_t clock_ms = 0;
+  int64_t clock_step = 1000;
+  // The printer font: nullopt gives the width asked for and the setup's
+  // line height.
+  std::optional<PrintFont> print_font;
+  int32_t asked_char_width = 0;
+  int printing_pumps = 0;
   bool clipboard_fails = false;
   std::optional<PrinterSetup> printer;  // nullopt: dialog cancelled
   int pages_before_start_failure = -1;
@@ -97,6 +107,7 @@ class FakePlatform : public Platform {
   void redraw_menu_bar() override;
   bool pump_pending() override;
   PumpEvent wait_message() override;
+  int64_t milliseconds() override;
   Answer message_box(Window owner, std::string_view text, MessageButtons buttons) override;
   std::optional<SaveChoice> choose_save_file(std::string_view initial_name) override;
   void about_box() override;
@@ -106,9 +117,12 @@ class FakePlatform : public Platform {
   void close_file(Handle file) override;
   bool set_clipboard_text(std::string_view text) override;
   std::optional<std::string> get_clipboard_text() override;
+  bool clipboard_has_text() override;
   std::optional<PrinterSetup> choose_printer() override;
   void open_printing_dialog(Handle device) override;
   void close_printing_dialog() override;
+  PrintFont select_print_font(Handle device, int32_t char_width) override;
+  void pump_printing() override;
   bool start_document(Handle device, std::string_view name) override;
   bool start_page(Handle device) override;
   void print_text(Handle device, int32_t x, int32_t y, std::string_view text) override;

@@ -33,10 +33,17 @@ class HostTest : public ::testing::Test {
   void type(std::string_view text) {
     for (char c : text) io().on_char(static_cast<uint8_t>(c));
   }
-  // One record of program output through the `write` hook.
+  // One record of program output through the `write` hook, ended with CR LF
+  // as the run-time ends it unless it ends in LF already.
   int32_t output(std::string_view record) {
-    int32_t count = static_cast<int32_t>(record.size());
-    return host.write(record.data(), &count, -11);
+    std::string bytes(record);
+    if (bytes.empty() || bytes.back() != '\n') bytes += "\r\n";
+    return write_piece(bytes);
+  }
+  // A `write` call with exactly these bytes.
+  int32_t write_piece(std::string_view bytes) {
+    int32_t count = static_cast<int32_t>(bytes.size());
+    return host.write(bytes.data(), &count, -11);
   }
   // Queues a typed text (one character message each) for the waiting pump.
   void queue_typing(std::string_view text) {
