@@ -1,5 +1,5 @@
 // Threshold Jacobi eigenanalysis. Every value is stored as a float; each
-// formula is evaluated in double and rounded at its store (precision.h);
+// formula is evaluated in double and rounded at its store (rules.h);
 // -ffp-contract=off keeps the compiler from fusing the rotation updates.
 // The rotations walk the packed triangle by ranges with positions stepped
 // by addition; the contiguous ranges vectorise without changing a rounding.
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 namespace {

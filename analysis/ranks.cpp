@@ -1,5 +1,5 @@
 // Variable ranges and mid-ranks. Every real is stored in single precision;
-// each formula is evaluated in double and rounded at its store (precision.h,
+// each formula is evaluated in double and rounded at its store (rules.h,
 // built with -ffp-contract=off).
 #include "analysis/ranks.h"
 
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 namespace {

@@ -16,9 +16,9 @@
 #include "analysis/data_set.h"
 #include "analysis/eigen.h"
 #include "analysis/kernels/kernels.h"
-#include "analysis/precision.h"
 #include "analysis/ranks.h"
 #include "analysis/report.h"
+#include "analysis/rules.h"
 #include "textio/io_error.h"
 #include "textio/list_input.h"
 #include "textio/units.h"
@@ -90,18 +90,7 @@ struct Prepared {
   tova::DataSet view;
   float pair_count = 0.0f;
 
-  kernels::PreparedData kernel_view() const {
-    kernels::PreparedData p;
-    p.objects = view.object_count;
-    p.variables = view.variable_count;
-    p.data = values.data();
-    p.type = types.data();
-    p.range = range.data();
-    p.tie_count = ties.data();
-    p.period = periods.data();
-    p.pair_count = pair_count;
-    return p;
-  }
+  kernels::PreparedData kernel_view() const { return prepared_view(view, pair_count); }
 };
 
 tova::DataSet borrowed_view(const DataSet& d) {

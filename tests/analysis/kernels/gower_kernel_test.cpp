@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
-#include "analysis/kernels/scores.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/support/random_data.h"
+#include "analysis/rules.h"
+#include "reference/kernels_reference.h"
 
 namespace tova::kernels {
 namespace {

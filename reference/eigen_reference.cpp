@@ -1,12 +1,12 @@
 // The threshold Jacobi eigenanalysis as first written, element by element
 // with a branch per position: the cache-friendly routine of the analysis
 // must give the same bits, and the tests compare the two.
-#include "eigen_reference.h"
+#include "reference/eigen_reference.h"
 
 #include <cmath>
 #include <utility>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 namespace {
