@@ -61,14 +61,7 @@ RankExtremes rank_column_sorted(DataSet& d, int32_t j) {
       const int64_t i = objects[k];
       d.tie_count(i, j) = t;
       d.data_matrix(i, j) = rank;
-      if (rank <= e.rank_min) {
-        e.rank_min = rank;
-        e.min_object = i;
-      }
-      if (e.rank_max <= rank) {
-        e.rank_max = rank;
-        e.max_object = i;
-      }
+      e.take(rank, i);
     }
     first = last;
   }

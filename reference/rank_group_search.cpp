@@ -35,14 +35,7 @@ RankExtremes rank_column_group_search(DataSet& d, int32_t j) {
       const float rank =
           f32(static_cast<double>(ranked - t) + (static_cast<double>(t) + 1.0) / 2.0);
       d.data_matrix(i, j) = rank;
-      if (rank <= e.rank_min) {
-        e.rank_min = rank;
-        e.min_object = i;
-      }
-      if (e.rank_max <= rank) {
-        e.rank_max = rank;
-        e.max_object = i;
-      }
+      e.take(rank, i);
     }
     // Values that no group can take are refused before ranking
     // (find_unrankable_value); this only keeps a bad column from spinning.
