@@ -1,23 +1,9 @@
 #include "bench/bench_data.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <random>
 
 namespace tova::bench {
-
-kernels::PreparedData BenchData::view() const {
-  kernels::PreparedData d;
-  d.objects = objects;
-  d.variables = variables;
-  d.data = data.data();
-  d.type = type.data();
-  d.range = range.data();
-  d.tie_count = tie_count.data();
-  d.period = period.data();
-  d.pair_count = static_cast<float>(static_cast<double>(objects) * (objects - 1) / 2.0);
-  return d;
-}
 
 namespace {
 
@@ -63,70 +49,16 @@ std::vector<float> raw_column(int32_t type, int64_t n, double missing_rate,
 
 BenchData make_bench_data(int64_t objects, int64_t variables, double missing_rate, uint64_t seed) {
   std::mt19937_64 random(seed);
-  BenchData b;
-  b.objects = objects;
-  b.variables = variables;
-  b.data.resize(static_cast<size_t>(objects * variables));
-  b.tie_count.assign(b.data.size(), 0);
+  std::vector<int32_t> types;
+  std::vector<std::vector<float>> columns;
+  std::vector<float> periods;
   for (int64_t j = 0; j < variables; ++j) {
     const int32_t type = code_of(j);
-    std::vector<float> x = raw_column(type, objects, missing_rate, random);
-    int32_t* ties = b.tie_count.data() + j * objects;
-    // Ranges as the preparation finds them (starting from 100000 and 0).
-    float low = 100000.0f, high = 0.0f;
-    for (float v : x) {
-      if (v == -1.0f || (type == 33 && v == 0.0f)) continue;
-      low = std::min(low, v);
-      high = std::max(high, v);
-    }
-    float range = high - low;
-    if (type >= 2 && type <= 5) {
-      std::vector<float> sorted;
-      for (float v : x)
-        if (v != -1.0f) sorted.push_back(v);
-      std::sort(sorted.begin(), sorted.end());
-      float rmin = 1e31f, rmax = -1e31f;
-      int32_t tmin = 1, tmax = 1;
-      for (int64_t i = 0; i < objects; ++i) {
-        float& v = x[static_cast<size_t>(i)];
-        if (v == -1.0f) continue;
-        const auto lo = std::lower_bound(sorted.begin(), sorted.end(), v);
-        const auto hi = std::upper_bound(sorted.begin(), sorted.end(), v);
-        const int32_t t = static_cast<int32_t>(hi - lo);
-        v = static_cast<float>((lo - sorted.begin()) + (t + 1) / 2.0);
-        ties[i] = t;
-        if (v <= rmin) rmin = v, tmin = t;
-        if (rmax <= v) rmax = v, tmax = t;
-      }
-      if (type == 4)
-        range = static_cast<float>((rmax - rmin) - (tmin - 1) / 2.0 - (tmax - 1) / 2.0);
-      if (type == 5) range = rmax - rmin;
-      if (type == 2 || type == 3) {
-        float second = 1e31f;
-        int32_t tsecond = 1;
-        for (int64_t i = 0; i < objects; ++i) {
-          float& v = x[static_cast<size_t>(i)];
-          if (v == -1.0f) continue;
-          if (v == rmin) {
-            v = 0.0f;
-          } else if (v < second) {
-            second = v;
-            tsecond = ties[i];
-          }
-        }
-        rmax -= static_cast<float>(tmin);
-        rmin = second - static_cast<float>(tmin);
-        range = type == 2
-                    ? static_cast<float>((rmax - rmin) - (tsecond - 1) / 2.0 - (tmax - 1) / 2.0)
-                    : rmax - rmin;
-      }
-    }
-    std::copy(x.begin(), x.end(), b.data.begin() + j * objects);
-    b.type.push_back(type == 33 ? 3 : type);
-    b.range.push_back(range);
-    b.period.push_back(type == 6 || type == 34 ? 360.0f : 0.0f);
+    types.push_back(type);
+    columns.push_back(raw_column(type, objects, missing_rate, random));
+    periods.push_back(type == 6 || type == 34 ? 360.0f : 0.0f);
   }
-  return b;
+  return reference::prepare_columns(objects, types, columns, periods);
 }
 
 void write_csv(const char* path, int64_t objects, int64_t variables, double missing_rate,
