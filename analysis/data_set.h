@@ -21,6 +21,29 @@ struct DataSet {
   Matrix<int32_t> tie_count;  // (n, m); tie-group size of a ranked value
 };
 
+// The owner's arrays of an n x m data set (values and tie counts
+// column-major) seen as a DataSet.
+struct DataSetArrays {
+  float* values = nullptr;
+  int32_t* types = nullptr;
+  float* range = nullptr;
+  float* minimum = nullptr;
+  float* periods = nullptr;
+  int32_t* ties = nullptr;
+};
+inline DataSet data_set_over(int32_t n, int32_t m, const DataSetArrays& a) {
+  DataSet d;
+  d.object_count = n;
+  d.variable_count = m;
+  d.data_matrix = Matrix<float>(a.values, n, m);
+  d.variable_type = Vector<int32_t>(a.types, m);
+  d.variable_range = Vector<float>(a.range, m);
+  d.variable_min = Vector<float>(a.minimum, m);
+  d.period = Vector<float>(a.periods, m);
+  d.tie_count = Matrix<int32_t>(a.ties, n, m);
+  return d;
+}
+
 // The prepared data as the kernels read it: borrowed views of the arrays,
 // a negative count taken as none.
 inline kernels::PreparedData prepared_view(const DataSet& d, float pair_count) {

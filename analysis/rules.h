@@ -71,6 +71,12 @@ constexpr int64_t packed_size(int64_t n) {
   return n * (n + 1) / 2;
 }
 
+// The number of pairs of n objects, n(n - 1)/2, as the analysis stores it:
+// a real.
+inline float pair_count_of(int64_t n) {
+  return static_cast<float>(static_cast<double>((n - 1) * n / 2));
+}
+
 // The one rounding point of a formula: double to single, round to nearest.
 inline float f32(double value) {
   return static_cast<float>(value);

@@ -9,16 +9,9 @@ namespace tova::reference {
 namespace {
 
 DataSet view_of(PreparedColumns& c) {
-  DataSet d;
-  d.object_count = static_cast<int32_t>(c.objects);
-  d.variable_count = static_cast<int32_t>(c.variables);
-  d.data_matrix = Matrix<float>(c.data.data(), c.objects, c.variables);
-  d.variable_type = Vector<int32_t>(c.type.data(), c.variables);
-  d.variable_range = Vector<float>(c.range.data(), c.variables);
-  d.variable_min = Vector<float>(c.minimum.data(), c.variables);
-  d.period = Vector<float>(c.period.data(), c.variables);
-  d.tie_count = Matrix<int32_t>(c.tie_count.data(), c.objects, c.variables);
-  return d;
+  return data_set_over(static_cast<int32_t>(c.objects), static_cast<int32_t>(c.variables),
+                       {c.data.data(), c.type.data(), c.range.data(), c.minimum.data(),
+                        c.period.data(), c.tie_count.data()});
 }
 
 }  // namespace
@@ -33,7 +26,7 @@ kernels::PreparedData PreparedColumns::view() const {
   d.range = range.data();
   d.tie_count = tie_count.data();
   d.period = period.data();
-  d.pair_count = f32(static_cast<double>((objects - 1) * objects / 2));
+  d.pair_count = pair_count_of(objects);
   return d;
 }
 

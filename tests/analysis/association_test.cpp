@@ -32,8 +32,8 @@ Result analyse(DataBuilder& b) {
   out.correlation.assign(static_cast<size_t>(out.m) * out.m, -9.0f);
   out.distance.assign(static_cast<size_t>(out.m) * out.m, -9.0f);
   rank_variables(data);
-  kernels::d_correlation_plain(prepared_view(data, static_cast<float>((n - 1) * n / 2)),
-                               out.correlation.data(), out.distance.data());
+  kernels::d_correlation_plain(prepared_view(data, pair_count_of(n)), out.correlation.data(),
+                               out.distance.data());
   return out;
 }
 
