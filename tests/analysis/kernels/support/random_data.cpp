@@ -5,6 +5,12 @@
 
 namespace tova::kernels::testing {
 
+std::vector<const SimdKernels*> all_kernels() {
+  const SimdKernels* list[8];
+  const int count = available_simd_kernels(list, 8);
+  return std::vector<const SimdKernels*>(list, list + count);
+}
+
 std::vector<int32_t> mixed_types(int64_t variables, int offset) {
   static const int32_t kCodes[] = {1, 2, 3, 4, 5, 6, 7, 33, 34};
   std::vector<int32_t> types;

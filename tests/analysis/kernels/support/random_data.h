@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "analysis/kernels/simd_kernels.h"
 #include "reference/prepared_columns.h"
 
 namespace tova::kernels::testing {
@@ -32,6 +34,15 @@ struct RandomSpec {
   uint64_t seed = 1;
 };
 DataSet random_data(const RandomSpec& spec);
+
+// Every instruction set the processor runs, widest first.
+std::vector<const SimdKernels*> all_kernels();
+
+inline uint32_t bits(float x) {
+  uint32_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
 
 // Every type code with a rule, cycled to `variables` columns.
 std::vector<int32_t> mixed_types(int64_t variables, int offset = 0);
