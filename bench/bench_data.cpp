@@ -1,13 +1,19 @@
 #include "bench/bench_data.h"
 
+#include <cmath>
 #include <cstdio>
 #include <random>
+
+#include "analysis/rules.h"
 
 namespace tova::bench {
 
 namespace {
 
-const int32_t kCodes[] = {7, 5, 1, 4, 6, 2, 7, 3, 34, 33};
+const int32_t kCodes[] = {kInterval,          kRanked,           kMismatch,
+                          kRankedTies,        kCircular,         kRankedTiesDoubleZero,
+                          kInterval,          kRankedDoubleZero, kCircularDoubleZero,
+                          kIntervalDoubleZero};
 
 int32_t code_of(int64_t j) {
   return kCodes[j % 10];
@@ -22,25 +28,25 @@ std::vector<float> raw_column(int32_t type, int64_t n, double missing_rate,
   std::vector<float> x(static_cast<size_t>(n));
   for (float& v : x) {
     switch (type) {
-      case 1:
+      case kMismatch:
         v = static_cast<float>(1 + random() % 5);
         break;
-      case 2:
-      case 3:
-      case 4:
-      case 5:
+      case kRankedTiesDoubleZero:
+      case kRankedDoubleZero:
+      case kRankedTies:
+      case kRanked:
         v = static_cast<float>(1 + random() % 12);
         break;
-      case 6:
-      case 34:
+      case kCircular:
+      case kCircularDoubleZero:
         v = static_cast<float>(1 + random() % 359);
         break;
       default:
         v = static_cast<float>(1.0 + std::floor(unit(random) * 1000.0) / 10.0);
         break;
     }
-    if ((type == 2 || type == 3 || type == 33 || type == 34) && unit(random) < 0.3) v = 0.0f;
-    if (unit(random) < missing_rate) v = -1.0f;
+    if (is_double_zero(type) && unit(random) < 0.3) v = 0.0f;
+    if (unit(random) < missing_rate) v = kMissing;
   }
   return x;
 }
@@ -56,7 +62,7 @@ BenchData make_bench_data(int64_t objects, int64_t variables, double missing_rat
     const int32_t type = code_of(j);
     types.push_back(type);
     columns.push_back(raw_column(type, objects, missing_rate, random));
-    periods.push_back(type == 6 || type == 34 ? 360.0f : 0.0f);
+    periods.push_back(is_circular_type(type) ? 360.0f : 0.0f);
   }
   return reference::prepare_columns(objects, types, columns, periods);
 }
@@ -76,7 +82,7 @@ void write_csv(const char* path, int64_t objects, int64_t variables, double miss
     for (int64_t j = 0; j < variables; ++j) {
       const float v = columns[static_cast<size_t>(j)][static_cast<size_t>(i)];
       if (j) std::fputc(',', f);
-      if (v == -1.0f)
+      if (v == kMissing)
         std::fputs("NA", f);
       else
         std::fprintf(f, "%g", static_cast<double>(v));

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <random>
 
+#include "analysis/rules.h"
+
 namespace tova::kernels::testing {
 
 std::vector<const SimdKernels*> all_kernels() {
@@ -12,7 +14,9 @@ std::vector<const SimdKernels*> all_kernels() {
 }
 
 std::vector<int32_t> mixed_types(int64_t variables, int offset) {
-  static const int32_t kCodes[] = {1, 2, 3, 4, 5, 6, 7, 33, 34};
+  static const int32_t kCodes[] = {
+      kMismatch, kRankedTiesDoubleZero, kRankedDoubleZero,  kRankedTies, kRanked, kCircular,
+      kInterval, kIntervalDoubleZero,   kCircularDoubleZero};
   std::vector<int32_t> types;
   for (int64_t j = 0; j < variables; ++j) types.push_back(kCodes[(j + offset) % 9]);
   return types;
@@ -36,31 +40,29 @@ DataSet random_data(const RandomSpec& spec) {
     for (float& x : column) {
       const double u = unit(random);
       switch (t) {
-        case 1:
+        case kMismatch:
           x = static_cast<float>(random() % 4);
           break;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
+        case kRankedTiesDoubleZero:
+        case kRankedDoubleZero:
+        case kRankedTies:
+        case kRanked:
           x = static_cast<float>(1 + random() % levels);
           break;
-        case 6:
-        case 34:
+        case kCircular:
+        case kCircularDoubleZero:
           x = static_cast<float>(std::floor(u * period * 1000.0) / 1000.0);
           break;
         default:
           x = static_cast<float>(u * 50.0 - 5.0);
           break;
       }
-      const bool double_zero = t == 2 || t == 3 || t == 33 || t == 34;
-      if (double_zero && unit(random) < spec.zero_rate) x = 0.0f;
-      const bool ranked = t >= 2 && t <= 5;
-      if (!ranked && unit(random) < spec.infinite_rate) x = INFINITY;
-      if (unit(random) < spec.missing_rate) x = -1.0f;
+      if (is_double_zero(t) && unit(random) < spec.zero_rate) x = 0.0f;
+      if (!is_ranked_type(t) && unit(random) < spec.infinite_rate) x = INFINITY;
+      if (unit(random) < spec.missing_rate) x = kMissing;
     }
     columns.push_back(column);
-    periods.push_back(t == 6 || t == 34 ? period : 0.0f);
+    periods.push_back(is_circular_type(t) ? period : 0.0f);
   }
   return prepare(n, spec.types, columns, periods);
 }
