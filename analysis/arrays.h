@@ -9,23 +9,11 @@
 
 #include <cstdint>
 
+#include "analysis/rules.h"
 #include "textio/allocate.h"
 #include "textio/io_api.h"
 
 namespace tova {
-
-// Position of element (i, j), i <= j, of a packed symmetric triangle:
-// i + (j^2 - j)/2, 1-based, so positions run (1,1), (1,2), (2,2), (1,3), ...
-// The diagonal (k, k) sits at k(k + 1)/2. Used for the packed D-correlation
-// matrix of the eigenanalysis and for every per-pair-of-objects array.
-constexpr int64_t packed_position(int64_t i, int64_t j) {
-  return i + (j * j - j) / 2;
-}
-
-// Elements of a packed triangle of order n: n(n + 1)/2.
-constexpr int64_t packed_size(int64_t n) {
-  return n * (n + 1) / 2;
-}
 
 // A negative extent means an empty array.
 constexpr int64_t extent_of(int64_t count) {

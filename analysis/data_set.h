@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "analysis/arrays.h"
+#include "analysis/kernels/kernels.h"
+#include "analysis/rules.h"
 
 namespace tova {
 
@@ -19,31 +21,42 @@ struct DataSet {
   Matrix<int32_t> tie_count;  // (n, m); tie-group size of a ranked value
 };
 
-// Variable type codes.
-inline constexpr int32_t kMismatch = 1;
-inline constexpr int32_t kRankedTiesDoubleZero = 2;
-inline constexpr int32_t kRankedDoubleZero = 3;
-inline constexpr int32_t kRankedTies = 4;
-inline constexpr int32_t kRanked = 5;
-inline constexpr int32_t kCircular = 6;
-inline constexpr int32_t kInterval = 7;
-inline constexpr int32_t kIntervalDoubleZero = 33;
-inline constexpr int32_t kCircularDoubleZero = 34;
-
-inline constexpr float kMissing = -1.0f;
-// The score of a pair that cannot be compared (a zero and a positive value
-// of a double-zero variable).
-inline constexpr float kNotComparable = 5.0f;
-
-constexpr bool is_known_type(int32_t code) {
-  return (code >= kMismatch && code <= kInterval) || code == kIntervalDoubleZero ||
-         code == kCircularDoubleZero;
+// The owner's arrays of an n x m data set (values and tie counts
+// column-major) seen as a DataSet.
+struct DataSetArrays {
+  float* values = nullptr;
+  int32_t* types = nullptr;
+  float* range = nullptr;
+  float* minimum = nullptr;
+  float* periods = nullptr;
+  int32_t* ties = nullptr;
+};
+inline DataSet data_set_over(int32_t n, int32_t m, const DataSetArrays& a) {
+  DataSet d;
+  d.object_count = n;
+  d.variable_count = m;
+  d.data_matrix = Matrix<float>(a.values, n, m);
+  d.variable_type = Vector<int32_t>(a.types, m);
+  d.variable_range = Vector<float>(a.range, m);
+  d.variable_min = Vector<float>(a.minimum, m);
+  d.period = Vector<float>(a.periods, m);
+  d.tie_count = Matrix<int32_t>(a.ties, n, m);
+  return d;
 }
-constexpr bool is_ranked_type(int32_t code) {
-  return code >= kRankedTiesDoubleZero && code <= kRanked;
-}
-constexpr bool is_circular_type(int32_t code) {
-  return code == kCircular || code == kCircularDoubleZero;
+
+// The prepared data as the kernels read it: borrowed views of the arrays,
+// a negative count taken as none.
+inline kernels::PreparedData prepared_view(const DataSet& d, float pair_count) {
+  kernels::PreparedData p;
+  p.objects = d.object_count > 0 ? d.object_count : 0;
+  p.variables = d.variable_count > 0 ? d.variable_count : 0;
+  p.data = d.data_matrix.data();
+  p.type = d.variable_type.data();
+  p.range = d.variable_range.data();
+  p.tie_count = d.tie_count.data();
+  p.period = d.period.data();
+  p.pair_count = pair_count;
+  return p;
 }
 
 }  // namespace tova

@@ -16,10 +16,10 @@
 #include "analysis/gower.h"
 #include "analysis/kernels/kernels.h"
 #include "analysis/listings.h"
-#include "analysis/precision.h"
 #include "analysis/ranks.h"
 #include "analysis/report.h"
 #include "analysis/result_files.h"
+#include "analysis/rules.h"
 #include "textio/allocate.h"
 #include "textio/io_api.h"
 #include "textio/statement.h"
@@ -33,22 +33,6 @@ using textio::ReadStatement;
 using textio::WriteStatement;
 
 constexpr size_t kNameLength = 100;
-
-// The prepared data as the fast kernels read it. They give the same bits as
-// association_matrices and gower_dissimilarities, the literal loops the
-// tests hold them to.
-kernels::PreparedData prepared_view(const DataSet& d, float pair_count) {
-  kernels::PreparedData p;
-  p.objects = d.object_count > 0 ? d.object_count : 0;
-  p.variables = d.variable_count > 0 ? d.variable_count : 0;
-  p.data = d.data_matrix.data();
-  p.type = d.variable_type.data();
-  p.range = d.variable_range.data();
-  p.tie_count = d.tie_count.data();
-  p.period = d.period.data();
-  p.pair_count = pair_count;
-  return p;
-}
 
 template <size_t N>
 void allocate_group(const std::array<ArrayDescriptor*, N>& group) {

@@ -1,5 +1,5 @@
 // Threshold Jacobi eigenanalysis. Every value is stored as a float; each
-// formula is evaluated in double and rounded at its store (precision.h);
+// formula is evaluated in double and rounded at its store (rules.h);
 // -ffp-contract=off keeps the compiler from fusing the rotation updates.
 // The rotations walk the packed triangle by ranges with positions stepped
 // by addition; the contiguous ranges vectorise without changing a rounding.
@@ -9,34 +9,10 @@
 #include <cstring>
 #include <utility>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 namespace {
-
-// The single-precision values nearest 1.414 (not the square root of two) and
-// 1.0E-6.
-constexpr float kNormFactor = 1.414f;
-constexpr float kRelativeStop = 1.0e-6f;
-
-struct Rotation {
-  float sinx, sinx2, cosx, cosx2, sincs;
-};
-
-// Each value is computed from the stored one before it.
-Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
-  const float x = f32(0.5 * (static_cast<double>(a_ll) - a_mm));
-  float y =
-      f32(-static_cast<double>(a_lm) / std::sqrt(static_cast<double>(square(a_lm)) + square(x)));
-  if (x < 0.0f) y = -y;
-  Rotation r;
-  r.sinx = f32(y / std::sqrt(2.0 * (1.0 + std::sqrt(1.0 - square(y)))));
-  r.sinx2 = square(r.sinx);
-  r.cosx = f32(std::sqrt(1.0 - r.sinx2));
-  r.cosx2 = square(r.cosx);
-  r.sincs = f32(static_cast<double>(r.sinx) * r.cosx);
-  return r;
-}
 
 // One element pair of a rotation: x (row or column l) and y (m) become
 // x cos - y sin and x sin + y cos, each rounded at its store.
@@ -112,21 +88,39 @@ void rotate(int64_t n, int64_t l, int64_t m, float* a, float* v) {
   float* __restrict const vector_m = v + (m - 1) * n;
   rotate_run(vector_l, vector_m, n, c, s);
 
-  const double a_ll = a1[ll];
-  const double a_mm = a1[mm];
-  const double a_lm = a1[lm];
+  rotate_corner(a1[ll], a1[mm], a1[lm], r);
+}
+
+}  // namespace
+
+Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
+  const float x = f32(0.5 * (static_cast<double>(a_ll) - a_mm));
+  float y =
+      f32(-static_cast<double>(a_lm) / std::sqrt(static_cast<double>(square(a_lm)) + square(x)));
+  if (x < 0.0f) y = -y;
+  Rotation r;
+  r.sinx = f32(y / std::sqrt(2.0 * (1.0 + std::sqrt(1.0 - square(y)))));
+  r.sinx2 = square(r.sinx);
+  r.cosx = f32(std::sqrt(1.0 - r.sinx2));
+  r.cosx2 = square(r.cosx);
+  r.sincs = f32(static_cast<double>(r.sinx) * r.cosx);
+  return r;
+}
+
+void rotate_corner(float& ll, float& mm, float& lm, const Rotation& r) {
+  const double a_ll = ll;
+  const double a_mm = mm;
+  const double a_lm = lm;
   const float t = f32(2.0 * a_lm * r.sincs);
   const float new_ll = f32(a_ll * r.cosx2 + a_mm * r.sinx2 - t);
   const float new_mm = f32(a_ll * r.sinx2 + a_mm * r.cosx2 + t);
   const float new_lm =
       f32((a_ll - a_mm) * r.sincs + a_lm * (static_cast<double>(r.cosx2) - r.sinx2));
-  a1[ll] = new_ll;
-  a1[mm] = new_mm;
-  a1[lm] = new_lm;
+  ll = new_ll;
+  mm = new_mm;
+  lm = new_lm;
 }
 
-// Descending order, the eigenvectors moved along. Equal values are never
-// exchanged with each other.
 void sort_descending(int64_t n, Vector<float> a, Matrix<float> v) {
   for (int64_t i = 1; i <= n; ++i) {
     for (int64_t j = i; j <= n; ++j) {
@@ -138,8 +132,6 @@ void sort_descending(int64_t n, Vector<float> a, Matrix<float> v) {
     }
   }
 }
-
-}  // namespace
 
 void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenProgress& progress) {
   const int64_t n = order;

@@ -34,6 +34,27 @@ EigenProgress& console_eigen_progress();
 // No finite input comes near this many sweeps.
 inline constexpr int64_t kSweepLimit = 100000;
 
+// The scalar rules of the method, shared by jacobi_eigen and the literal
+// routine of the reference library, which differ only in how they walk the
+// elements. The single-precision values nearest 1.414 (not the square root
+// of two) and 1.0E-6.
+inline constexpr float kNormFactor = 1.414f;
+inline constexpr float kRelativeStop = 1.0e-6f;
+
+// The angle that zeroes element (l, m), each value computed from the stored
+// one before it.
+struct Rotation {
+  float sinx, sinx2, cosx, cosx2, sincs;
+};
+Rotation rotation_for(float a_ll, float a_mm, float a_lm);
+
+// The new (l, l), (m, m) and (l, m), all from the old three.
+void rotate_corner(float& a_ll, float& a_mm, float& a_lm, const Rotation& r);
+
+// Descending order of the diagonal, the eigenvectors (columns of the n x n
+// vectors) moved along. Equal values are never exchanged with each other.
+void sort_descending(int64_t n, Vector<float> packed, Matrix<float> vectors);
+
 void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors,
                   EigenProgress& progress);
 inline void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors) {

@@ -1,10 +1,11 @@
 // Gower dissimilarities between all pairs of objects: the mean over the
 // variables of an unsigned difference score between 0 and 1, missing values
 // left out, not-comparable double-zero pairs counted at the variable's mean.
+// Computed by kernels::gower_fast; the literal loop it is held to lives in
+// the reference library (reference/).
 #pragma once
 
 #include "analysis/arrays.h"
-#include "analysis/data_set.h"
 
 namespace tova {
 
@@ -15,11 +16,5 @@ struct GowerArrays {
   Vector<int32_t> missing_count;  // variables missing in either object
   Vector<int32_t> mean_flag;      // the current variable gave the pair 5.0
 };
-
-// The score of variable k for objects i < j (neither missing); 5.0 when the
-// pair cannot be compared.
-float gower_score(const DataSet& data, int32_t k, int64_t i, int64_t j);
-
-void gower_dissimilarities(const DataSet& data, int64_t triangle_size, GowerArrays g);
 
 }  // namespace tova

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 #include "textio/statement.h"
 
 namespace tova {

@@ -1,5 +1,5 @@
 // Variable ranges and mid-ranks. Every real is stored in single precision;
-// each formula is evaluated in double and rounded at its store (precision.h,
+// each formula is evaluated in double and rounded at its store (rules.h,
 // built with -ffp-contract=off).
 #include "analysis/ranks.h"
 
@@ -7,22 +7,14 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 namespace {
 
-// Above every data value, and below every data value.
-constexpr float kAboveAll = 1.0e31f;
-constexpr float kBelowAll = -1.0e31f;
 // Where the value-range search starts.
 constexpr float kMinimumStart = 100000.0f;
 constexpr float kMaximumStart = 0.0f;
-
-// Half of a tie group's surplus, (T - 1)/2, with T converted to real.
-double tie_correction(int32_t tie_count) {
-  return (static_cast<double>(tie_count) - 1.0) / 2.0;
-}
 
 // Minimum and maximum of the non-missing values (optionally leaving out the
 // zeros), starting from 100000 and 0; the range is stored in variable_range.
@@ -35,66 +27,13 @@ void value_range(DataSet& d, int32_t j, bool skip_zeros) {
   }
 }
 
-// Objects of the extremes found while ranking: the last object of the lowest
-// and of the highest group, 0 when the column holds no ranked value.
-struct RankExtremes {
-  float rank_min = kAboveAll;
-  float rank_max = kBelowAll;
-  int64_t min_object = 0;
-  int64_t max_object = 0;
-};
+}  // namespace
 
-// Replaces the column's non-missing values by mid-ranks, groups of equal
-// values from the smallest upward, and fills its tie counts. A non-zero
-// tie count marks an object already ranked.
-RankExtremes rank_column(DataSet& d, int32_t j) {
-  const int64_t n = d.object_count;
-  int64_t missing = 0;
-  for (int64_t i = 1; i <= n; ++i) {
-    if (d.data_matrix(i, j) == kMissing) ++missing;
-    d.tie_count(i, j) = 0;
-  }
-  auto unranked = [&](int64_t i) {
-    return d.data_matrix(i, j) != kMissing && d.tie_count(i, j) == 0;
-  };
-  RankExtremes e;
-  int64_t ranked = 0;
-  do {
-    float v = kAboveAll;
-    for (int64_t i = 1; i <= n; ++i) {
-      if (unranked(i) && d.data_matrix(i, j) < v) v = d.data_matrix(i, j);
-    }
-    int32_t t = 0;
-    for (int64_t i = 1; i <= n; ++i) {
-      if (unranked(i) && d.data_matrix(i, j) == v) ++t;
-    }
-    ranked += t;
-    for (int64_t i = 1; i <= n; ++i) {
-      if (!unranked(i) || d.data_matrix(i, j) != v) continue;
-      d.tie_count(i, j) = t;
-      const float rank =
-          f32(static_cast<double>(ranked - t) + (static_cast<double>(t) + 1.0) / 2.0);
-      d.data_matrix(i, j) = rank;
-      if (rank <= e.rank_min) {
-        e.rank_min = rank;
-        e.min_object = i;
-      }
-      if (e.rank_max <= rank) {
-        e.rank_max = rank;
-        e.max_object = i;
-      }
-    }
-    // Values that no group can take are refused before ranking
-    // (find_unusable_value); this only keeps a bad column from spinning.
-    if (t == 0) break;
-  } while (ranked < n - missing);
-  return e;
-}
-
-// The same ranks, tie counts and extremes as rank_column, in O(n log n):
-// the groups are taken from a sort by value instead of one search per group,
-// and visited in the same order (groups upward, objects in order inside a
-// group), so every comparison and every rounding happens as above.
+// The same ranks, tie counts and extremes as the literal group search
+// (reference/rank_group_search.cpp), in O(n log n): the groups are taken from
+// a sort by value instead of one search per group, and visited in the same
+// order (groups upward, objects in order inside a group), so every
+// comparison and every rounding happens as there.
 RankExtremes rank_column_sorted(DataSet& d, int32_t j) {
   const int64_t n = d.object_count;
   std::vector<int64_t> objects;
@@ -122,19 +61,14 @@ RankExtremes rank_column_sorted(DataSet& d, int32_t j) {
       const int64_t i = objects[k];
       d.tie_count(i, j) = t;
       d.data_matrix(i, j) = rank;
-      if (rank <= e.rank_min) {
-        e.rank_min = rank;
-        e.min_object = i;
-      }
-      if (e.rank_max <= rank) {
-        e.rank_max = rank;
-        e.max_object = i;
-      }
+      e.take(rank, i);
     }
     first = last;
   }
   return e;
 }
+
+namespace {
 
 // The range of ranks; for the double-zero types the lowest group becomes 0.0.
 // A column without the object a formula names gets range 0: it has no pair
@@ -146,8 +80,7 @@ float rank_range(DataSet& d, int32_t j, RankExtremes e) {
   const int32_t t_min = d.tie_count(e.min_object, j);
   const int32_t t_max = d.tie_count(e.max_object, j);
   if (type == kRankedTies) {
-    return f32((static_cast<double>(e.rank_max) - e.rank_min) - tie_correction(t_min) -
-               tie_correction(t_max));
+    return f32((static_cast<double>(e.rank_max) - e.rank_min) - tie_half(t_min) - tie_half(t_max));
   }
   // Types 2 and 3: the lowest group is taken as the absences.
   const int32_t z = t_min;
@@ -168,7 +101,7 @@ float rank_range(DataSet& d, int32_t j, RankExtremes e) {
   if (type == kRankedDoubleZero) return f32(static_cast<double>(e.rank_max) - e.rank_min);
   if (second_object == 0) return 0.0f;
   return f32((static_cast<double>(e.rank_max) - e.rank_min) -
-             tie_correction(d.tie_count(second_object, j)) - tie_correction(t_max));
+             tie_half(d.tie_count(second_object, j)) - tie_half(t_max));
 }
 
 std::string describe_value(float x) {
@@ -197,7 +130,7 @@ std::optional<std::string> find_unusable_value(const DataSet& d) {
   return std::nullopt;
 }
 
-void rank_variables(DataSet& d, RankSearch search) {
+void rank_variables(DataSet& d, ColumnRanking rank_column) {
   const int32_t m = d.variable_count;
   for (int32_t j = 1; j <= m; ++j) {
     d.variable_min(j) = kMinimumStart;
@@ -209,9 +142,7 @@ void rank_variables(DataSet& d, RankSearch search) {
   }
   for (int32_t j = 1; j <= m; ++j) {
     if (!is_ranked_type(d.variable_type(j))) continue;
-    const RankExtremes extremes =
-        search == RankSearch::kSorted ? rank_column_sorted(d, j) : rank_column(d, j);
-    d.variable_range(j) = rank_range(d, j, extremes);
+    d.variable_range(j) = rank_range(d, j, rank_column(d, j));
   }
   for (int32_t j = 1; j <= m; ++j) {
     if (d.variable_type(j) != kIntervalDoubleZero) continue;

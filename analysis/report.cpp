@@ -1,10 +1,10 @@
 // Eigenvalue bookkeeping and loadings. Floats stored, double evaluated,
-// rounded at each store (precision.h; built with -ffp-contract=off).
+// rounded at each store (rules.h; built with -ffp-contract=off).
 #include "analysis/report.h"
 
 #include <cmath>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 

@@ -16,9 +16,9 @@
 #include "analysis/data_set.h"
 #include "analysis/eigen.h"
 #include "analysis/kernels/kernels.h"
-#include "analysis/precision.h"
 #include "analysis/ranks.h"
 #include "analysis/report.h"
+#include "analysis/rules.h"
 #include "textio/io_error.h"
 #include "textio/list_input.h"
 #include "textio/units.h"
@@ -90,18 +90,7 @@ struct Prepared {
   tova::DataSet view;
   float pair_count = 0.0f;
 
-  kernels::PreparedData kernel_view() const {
-    kernels::PreparedData p;
-    p.objects = view.object_count;
-    p.variables = view.variable_count;
-    p.data = values.data();
-    p.type = types.data();
-    p.range = range.data();
-    p.tie_count = ties.data();
-    p.period = periods.data();
-    p.pair_count = pair_count;
-    return p;
-  }
+  kernels::PreparedData kernel_view() const { return prepared_view(view, pair_count); }
 };
 
 tova::DataSet borrowed_view(const DataSet& d) {
@@ -126,15 +115,10 @@ Prepared prepare(DataSet d) {
   p.range.assign(static_cast<size_t>(m), 0.0f);
   p.minimum.assign(static_cast<size_t>(m), 0.0f);
   p.ties.assign(static_cast<size_t>(n * m), 0);
-  p.view.object_count = static_cast<int32_t>(n);
-  p.view.variable_count = static_cast<int32_t>(m);
-  p.view.data_matrix = Matrix<float>(p.values.data(), n, m);
-  p.view.variable_type = Vector<int32_t>(p.types.data(), m);
-  p.view.variable_range = Vector<float>(p.range.data(), m);
-  p.view.variable_min = Vector<float>(p.minimum.data(), m);
-  p.view.period = Vector<float>(p.periods.data(), m);
-  p.view.tie_count = Matrix<int32_t>(p.ties.data(), n, m);
-  p.pair_count = f32(static_cast<double>((n - 1) * n / 2));
+  p.view = data_set_over(static_cast<int32_t>(n), static_cast<int32_t>(m),
+                         {p.values.data(), p.types.data(), p.range.data(), p.minimum.data(),
+                          p.periods.data(), p.ties.data()});
+  p.pair_count = pair_count_of(n);
   rank_variables(p.view);
   return p;
 }

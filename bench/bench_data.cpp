@@ -1,27 +1,19 @@
 #include "bench/bench_data.h"
 
-#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <random>
 
-namespace tova::bench {
+#include "analysis/rules.h"
 
-kernels::PreparedData BenchData::view() const {
-  kernels::PreparedData d;
-  d.objects = objects;
-  d.variables = variables;
-  d.data = data.data();
-  d.type = type.data();
-  d.range = range.data();
-  d.tie_count = tie_count.data();
-  d.period = period.data();
-  d.pair_count = static_cast<float>(static_cast<double>(objects) * (objects - 1) / 2.0);
-  return d;
-}
+namespace tova::bench {
 
 namespace {
 
-const int32_t kCodes[] = {7, 5, 1, 4, 6, 2, 7, 3, 34, 33};
+const int32_t kCodes[] = {kInterval,          kRanked,           kMismatch,
+                          kRankedTies,        kCircular,         kRankedTiesDoubleZero,
+                          kInterval,          kRankedDoubleZero, kCircularDoubleZero,
+                          kIntervalDoubleZero};
 
 int32_t code_of(int64_t j) {
   return kCodes[j % 10];
@@ -36,25 +28,25 @@ std::vector<float> raw_column(int32_t type, int64_t n, double missing_rate,
   std::vector<float> x(static_cast<size_t>(n));
   for (float& v : x) {
     switch (type) {
-      case 1:
+      case kMismatch:
         v = static_cast<float>(1 + random() % 5);
         break;
-      case 2:
-      case 3:
-      case 4:
-      case 5:
+      case kRankedTiesDoubleZero:
+      case kRankedDoubleZero:
+      case kRankedTies:
+      case kRanked:
         v = static_cast<float>(1 + random() % 12);
         break;
-      case 6:
-      case 34:
+      case kCircular:
+      case kCircularDoubleZero:
         v = static_cast<float>(1 + random() % 359);
         break;
       default:
         v = static_cast<float>(1.0 + std::floor(unit(random) * 1000.0) / 10.0);
         break;
     }
-    if ((type == 2 || type == 3 || type == 33 || type == 34) && unit(random) < 0.3) v = 0.0f;
-    if (unit(random) < missing_rate) v = -1.0f;
+    if (is_double_zero(type) && unit(random) < 0.3) v = 0.0f;
+    if (unit(random) < missing_rate) v = kMissing;
   }
   return x;
 }
@@ -63,70 +55,16 @@ std::vector<float> raw_column(int32_t type, int64_t n, double missing_rate,
 
 BenchData make_bench_data(int64_t objects, int64_t variables, double missing_rate, uint64_t seed) {
   std::mt19937_64 random(seed);
-  BenchData b;
-  b.objects = objects;
-  b.variables = variables;
-  b.data.resize(static_cast<size_t>(objects * variables));
-  b.tie_count.assign(b.data.size(), 0);
+  std::vector<int32_t> types;
+  std::vector<std::vector<float>> columns;
+  std::vector<float> periods;
   for (int64_t j = 0; j < variables; ++j) {
     const int32_t type = code_of(j);
-    std::vector<float> x = raw_column(type, objects, missing_rate, random);
-    int32_t* ties = b.tie_count.data() + j * objects;
-    // Ranges as the preparation finds them (starting from 100000 and 0).
-    float low = 100000.0f, high = 0.0f;
-    for (float v : x) {
-      if (v == -1.0f || (type == 33 && v == 0.0f)) continue;
-      low = std::min(low, v);
-      high = std::max(high, v);
-    }
-    float range = high - low;
-    if (type >= 2 && type <= 5) {
-      std::vector<float> sorted;
-      for (float v : x)
-        if (v != -1.0f) sorted.push_back(v);
-      std::sort(sorted.begin(), sorted.end());
-      float rmin = 1e31f, rmax = -1e31f;
-      int32_t tmin = 1, tmax = 1;
-      for (int64_t i = 0; i < objects; ++i) {
-        float& v = x[static_cast<size_t>(i)];
-        if (v == -1.0f) continue;
-        const auto lo = std::lower_bound(sorted.begin(), sorted.end(), v);
-        const auto hi = std::upper_bound(sorted.begin(), sorted.end(), v);
-        const int32_t t = static_cast<int32_t>(hi - lo);
-        v = static_cast<float>((lo - sorted.begin()) + (t + 1) / 2.0);
-        ties[i] = t;
-        if (v <= rmin) rmin = v, tmin = t;
-        if (rmax <= v) rmax = v, tmax = t;
-      }
-      if (type == 4)
-        range = static_cast<float>((rmax - rmin) - (tmin - 1) / 2.0 - (tmax - 1) / 2.0);
-      if (type == 5) range = rmax - rmin;
-      if (type == 2 || type == 3) {
-        float second = 1e31f;
-        int32_t tsecond = 1;
-        for (int64_t i = 0; i < objects; ++i) {
-          float& v = x[static_cast<size_t>(i)];
-          if (v == -1.0f) continue;
-          if (v == rmin) {
-            v = 0.0f;
-          } else if (v < second) {
-            second = v;
-            tsecond = ties[i];
-          }
-        }
-        rmax -= static_cast<float>(tmin);
-        rmin = second - static_cast<float>(tmin);
-        range = type == 2
-                    ? static_cast<float>((rmax - rmin) - (tsecond - 1) / 2.0 - (tmax - 1) / 2.0)
-                    : rmax - rmin;
-      }
-    }
-    std::copy(x.begin(), x.end(), b.data.begin() + j * objects);
-    b.type.push_back(type == 33 ? 3 : type);
-    b.range.push_back(range);
-    b.period.push_back(type == 6 || type == 34 ? 360.0f : 0.0f);
+    types.push_back(type);
+    columns.push_back(raw_column(type, objects, missing_rate, random));
+    periods.push_back(is_circular_type(type) ? 360.0f : 0.0f);
   }
-  return b;
+  return reference::prepare_columns(objects, types, columns, periods);
 }
 
 void write_csv(const char* path, int64_t objects, int64_t variables, double missing_rate,
@@ -144,7 +82,7 @@ void write_csv(const char* path, int64_t objects, int64_t variables, double miss
     for (int64_t j = 0; j < variables; ++j) {
       const float v = columns[static_cast<size_t>(j)][static_cast<size_t>(i)];
       if (j) std::fputc(',', f);
-      if (v == -1.0f)
+      if (v == kMissing)
         std::fputs("NA", f);
       else
         std::fprintf(f, "%g", static_cast<double>(v));

@@ -1,24 +1,15 @@
-// Reproducible prepared data sets for the benchmark: a mix of every type
-// code, ranked columns with mid-ranks and tie counts, missing values.
+// Reproducible data sets for the benchmark: a mix of every type code with
+// missing values, prepared by the program's ranking.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
+#include "reference/prepared_columns.h"
 
 namespace tova::bench {
 
-struct BenchData {
-  int64_t objects = 0;
-  int64_t variables = 0;
-  std::vector<float> data;
-  std::vector<int32_t> type;
-  std::vector<float> range;
-  std::vector<int32_t> tie_count;
-  std::vector<float> period;
-  kernels::PreparedData view() const;
-};
+using BenchData = reference::PreparedColumns;
 
 BenchData make_bench_data(int64_t objects, int64_t variables, double missing_rate, uint64_t seed);
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "bench/bench_data.h"
+#include "reference/kernels_reference.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include "analysis/arrays.h"
 #include "analysis/eigen.h"
-#include "support/eigen_reference.h"
+#include "reference/eigen_reference.h"
 #include "support/output_reference.h"
 #include "textio/edit_output.h"
 #include "textio/format_table.h"

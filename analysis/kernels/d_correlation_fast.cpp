@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "analysis/kernels/kernels.h"
-#include "analysis/kernels/scores.h"
+#include "analysis/rules.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/workers.h"
 

@@ -2,10 +2,10 @@
 // squared-distance matrices of the variables, and the Gower dissimilarities
 // of the objects.
 //
-// Each kernel comes twice. The plain one is the literal loop nest, kept as
-// the reference; the fast one runs many rounding chains at once (SIMD lanes,
-// worker threads) and gives the same bits. Both read the prepared data and
-// write only their outputs.
+// Each kernel runs many rounding chains at once (SIMD lanes, worker threads)
+// and gives the same bits as its literal loop nest, which the tests and the
+// benchmark hold it to (reference/kernels_reference.h; never linked into the
+// program). Each reads the prepared data and writes only its outputs.
 //
 // Index conventions. The analysis numbers objects, variables and packed
 // positions from 1; these arrays are the same storage seen from C++:
@@ -30,25 +30,9 @@
 
 #include <cstdint>
 
+#include "analysis/rules.h"
+
 namespace tova::kernels {
-
-// Variable type codes that have a score rule. 33 is turned into 3 by the
-// preparation of the variables; the kernels accept it as 3. Other codes are
-// rejected when the data file is read and never reach a kernel.
-inline constexpr int32_t kMismatch = 1;
-inline constexpr int32_t kRankedTiesDoubleZero = 2;
-inline constexpr int32_t kRankedDoubleZero = 3;
-inline constexpr int32_t kRankedTies = 4;
-inline constexpr int32_t kRanked = 5;
-inline constexpr int32_t kCircular = 6;
-inline constexpr int32_t kInterval = 7;
-inline constexpr int32_t kIntervalDoubleZero = 33;
-inline constexpr int32_t kCircularDoubleZero = 34;
-
-inline constexpr float kMissing = -1.0f;
-// The score of a pair of objects that cannot be compared on a double-zero
-// variable (a zero and a positive value).
-inline constexpr float kNotComparable = 5.0f;
 
 // The data as the preparation of the variables leaves it: ranked columns
 // hold mid-ranks (the lowest group of the double-zero ranked types 0.0),
@@ -67,14 +51,11 @@ struct PreparedData {
 
 // d_correlation and squared_distance are m x m, column-major, symmetric;
 // the diagonals are 1.0 and 0.0.
-void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
-                         float* squared_distance);
 void d_correlation_fast(const PreparedData& prepared, float* d_correlation, float* squared_distance,
                         int threads);
 
 // semimatrix has n(n + 1)/2 elements, packed as above; the diagonal
 // positions end as 0.0 / m.
-void gower_plain(const PreparedData& prepared, float* semimatrix);
 void gower_fast(const PreparedData& prepared, float* semimatrix, int threads);
 
 // The worker-thread count the fast kernels use for `threads` (see above).

@@ -14,16 +14,6 @@
 
 namespace tova::kernels {
 
-// The six rounding chains of one pair of variables.
-struct CorrelationSums {
-  float sum_k = 0.0f;
-  float sum_l = 0.0f;
-  float sum_kl = 0.0f;
-  float sum_kk = 0.0f;
-  float sum_ll = 0.0f;
-  float squared_distance = 0.0f;
-};
-
 // One vector of pairs of variables: K with the partners L0 .. L0 + lanes - 1,
 // lanes <= the vector width; or, when the work is packed, the pairs
 // L0 .. L0 + lanes - 1 of CorrelationWork::pair_k and pair_l, one per lane,

@@ -7,7 +7,7 @@
 // another header: a copy compiled for a wide instruction set must never be
 // the one the linker keeps for code that runs on a narrow one.
 //
-// Bit-exactness. The vector code repeats the scalar rules of scores.h
+// Bit-exactness. The vector code repeats the scalar rules of analysis/rules.h
 // operation for operation, in double lanes where the rules evaluate in
 // double. A float operation on two floats gives the same bits as the double
 // operation rounded to float (double carries more than twice the float

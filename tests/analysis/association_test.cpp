@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/ranks.h"
+#include "reference/kernels_reference.h"
 #include "support/data_builder.h"
 
 namespace tova {
@@ -14,9 +15,10 @@ namespace {
 
 using test_support::DataBuilder;
 
-// The two matrices and work arrays of a run over `b`, after the preparation.
+// The two matrices of a run over `b`, after the preparation, from the
+// literal loop the kernel is held to.
 struct Result {
-  std::vector<float> correlation, distance, first, second;
+  std::vector<float> correlation, distance;
   int32_t m;
   float r(int32_t k, int32_t l) const { return correlation[(k - 1) + (l - 1) * m]; }
   float d(int32_t k, int32_t l) const { return distance[(k - 1) + (l - 1) * m]; }
@@ -29,24 +31,22 @@ Result analyse(DataBuilder& b) {
   out.m = data.variable_count;
   out.correlation.assign(static_cast<size_t>(out.m) * out.m, -9.0f);
   out.distance.assign(static_cast<size_t>(out.m) * out.m, -9.0f);
-  out.first.assign(packed_size(n), 0.0f);
-  out.second.assign(packed_size(n), 0.0f);
-  const Matrix<float> correlation(out.correlation.data(), out.m, out.m);
-  const Matrix<float> distance(out.distance.data(), out.m, out.m);
-  set_diagonals(out.m, correlation, distance);
   rank_variables(data);
-  association_matrices(data, static_cast<float>((n - 1) * n / 2), correlation, distance,
-                       Vector<float>(out.first.data(), packed_size(n)),
-                       Vector<float>(out.second.data(), packed_size(n)));
+  kernels::d_correlation_plain(prepared_view(data, pair_count_of(n)), out.correlation.data(),
+                               out.distance.data());
   return out;
 }
 
+// The scores of variable v for every pair of objects, against a partner of
+// type partner_type.
 std::vector<float> scores(DataBuilder& b, int32_t v, int32_t partner_type) {
+  const DataSet& d = b.data();
   std::vector<float> s;
-  int32_t flag = 0;
-  for (int64_t i = 1; i < b.data().object_count; ++i) {
-    for (int64_t j = i + 1; j <= b.data().object_count; ++j) {
-      s.push_back(difference_score(b.data(), v, i, j, partner_type, flag));
+  for (int64_t i = 1; i < d.object_count; ++i) {
+    for (int64_t j = i + 1; j <= d.object_count; ++j) {
+      s.push_back(difference_score(d.variable_type(v), d.data_matrix(i, v), d.data_matrix(j, v),
+                                   d.tie_count(i, v), d.tie_count(j, v), d.variable_range(v),
+                                   d.period(v), !is_unordered(partner_type)));
     }
   }
   return s;
@@ -86,8 +86,8 @@ TEST(AssociationMatrices, NotComparablePairsEnterWithTheMeanScore) {
   const Result r = analyse(b);
   EXPECT_THAT(b.column(1), ::testing::ElementsAre(0.0f, 2.0f, 3.0f, 4.0f));
   EXPECT_EQ(b.data().variable_range(1), 2.0f);
-  EXPECT_THAT(r.first, ::testing::ElementsAre(0.0f, 5.0f, 0.0f, 5.0f, -0.5f, 0.0f, 5.0f, -1.0f,
-                                              -0.5f, 0.0f));
+  EXPECT_THAT(scores(b, 1, kInterval),
+              ::testing::ElementsAre(5.0f, 5.0f, 5.0f, -0.5f, -1.0f, -0.5f));
   // 1/sqrt(5) and 7/18, to the last bit of the single-precision sums (the
   // values an independent replay of the rounding points gives).
   EXPECT_NEAR(r.r(1, 2), 1.0 / std::sqrt(5.0), 1e-6);
@@ -142,14 +142,13 @@ TEST(DifferenceScore, TieCorrectedScoresCarryTheSignOfTheFirstObject) {
   EXPECT_THAT(scores(b, 1, kMismatch), ::testing::ElementsAre(1.0f, 0.0f, 0.5f, 1.0f, 0.5f, 0.5f));
 }
 
-TEST(DifferenceScore, DoubleZeroTypesSetTheFlag) {
+TEST(DifferenceScore, DoubleZeroPartnerKeepsTheSignOfOrderedScores) {
   DataBuilder b({kRankedTiesDoubleZero, kInterval}, {{0, 0}, {1, 2}});
-  int32_t flag = 0;
   rank_variables(b.data());
-  EXPECT_EQ(difference_score(b.data(), 2, 1, 2, kRankedTiesDoubleZero, flag), -1.0f);
-  EXPECT_EQ(flag, 0);
-  EXPECT_EQ(difference_score(b.data(), 1, 1, 2, kInterval, flag), 0.0f);
-  EXPECT_EQ(flag, 1);
+  EXPECT_THAT(scores(b, 2, kRankedTiesDoubleZero), ::testing::ElementsAre(-1.0f));
+  EXPECT_THAT(scores(b, 1, kInterval), ::testing::ElementsAre(0.0f));
+  EXPECT_TRUE(is_double_zero(kRankedTiesDoubleZero));
+  EXPECT_FALSE(is_double_zero(kInterval));
 }
 
 }  // namespace

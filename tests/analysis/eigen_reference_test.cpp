@@ -1,7 +1,7 @@
 // The eigenanalysis against the plain routine it replaced: the same bits
 // of eigenvalues, remains and eigenvectors, and the same progress values,
 // on random symmetric matrices and on awkward ones.
-#include "support/eigen_reference.h"
+#include "reference/eigen_reference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "analysis/gower.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
+#include "analysis/data_set.h"
 #include "analysis/ranks.h"
+#include "reference/kernels_reference.h"
 #include "support/data_builder.h"
 
 namespace tova {
@@ -14,17 +14,21 @@ namespace {
 
 using test_support::DataBuilder;
 
+// The triangle of a run over `b`, after the preparation, from the literal
+// loop the kernel is held to.
 std::vector<float> semimatrix(DataBuilder& b) {
   rank_variables(b.data());
   const int64_t n = b.data().object_count;
-  const int64_t size = packed_size(n);
-  std::vector<float> semi(size, -3.0f);
-  std::vector<int32_t> missing(size, 7), flags(size, 0);
-  gower_dissimilarities(
-      b.data(), size,
-      GowerArrays{Vector<float>(semi.data(), size), Vector<int32_t>(missing.data(), size),
-                  Vector<int32_t>(flags.data(), size)});
+  std::vector<float> semi(packed_size(n), -3.0f);
+  kernels::gower_plain(prepared_view(b.data(), pair_count_of(n)), semi.data());
   return semi;
+}
+
+// The unsigned score of variable k for objects i < j.
+float gower_score(const DataSet& d, int32_t k, int64_t i, int64_t j) {
+  return difference_score(d.variable_type(k), d.data_matrix(i, k), d.data_matrix(j, k),
+                          d.tie_count(i, k), d.tie_count(j, k), d.variable_range(k), d.period(k),
+                          false);
 }
 
 TEST(GowerDissimilarities, OneObjectGivesOneZero) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "reference/rank_group_search.h"
 #include "support/data_builder.h"
 
 namespace tova {
@@ -170,8 +171,8 @@ TEST(RankVariables, SortedRankingMatchesTheGroupSearch) {
     }
     test_support::DataBuilder sorted(types, columns);
     test_support::DataBuilder searched(types, columns);
-    rank_variables(sorted.data(), RankSearch::kSorted);
-    rank_variables(searched.data(), RankSearch::kGroupSearch);
+    rank_variables(sorted.data());
+    rank_variables(searched.data(), rank_column_group_search);
     for (int32_t j = 1; j <= static_cast<int32_t>(types.size()); ++j) {
       const std::vector<float> a = sorted.column(j);
       const std::vector<float> b = searched.column(j);

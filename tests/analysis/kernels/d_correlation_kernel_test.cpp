@@ -9,14 +9,16 @@
 #include <random>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
-#include "analysis/kernels/scores.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/support/random_data.h"
+#include "analysis/rules.h"
+#include "reference/kernels_reference.h"
 
 namespace tova::kernels {
 namespace {
 
+using testing::all_kernels;
+using testing::bits;
 using testing::DataSet;
 using testing::RandomSpec;
 
@@ -37,18 +39,6 @@ Matrices run_fast(const DataSet& s, int threads, const SimdKernels& kernels) {
                std::vector<float>(static_cast<size_t>(s.variables * s.variables), -7.0f)};
   d_correlation_fast(s.view(), out.correlation.data(), out.distance.data(), threads, kernels);
   return out;
-}
-
-std::vector<const SimdKernels*> all_kernels() {
-  const SimdKernels* list[8];
-  const int count = available_simd_kernels(list, 8);
-  return std::vector<const SimdKernels*>(list, list + count);
-}
-
-uint32_t bits(float x) {
-  uint32_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
 }
 
 // memcmp of the matrices; on a difference, the first element that differs.

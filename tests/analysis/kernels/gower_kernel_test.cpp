@@ -9,23 +9,25 @@
 #include <string>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
-#include "analysis/kernels/scores.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/support/random_data.h"
+#include "analysis/rules.h"
+#include "reference/kernels_reference.h"
 
 namespace tova::kernels {
 namespace {
 
+using testing::all_kernels;
+using testing::bits;
 using testing::DataSet;
 using testing::RandomSpec;
 
 int64_t triangle(int64_t n) {
-  return n * (n + 1) / 2;
+  return packed_size(n);
 }
 // The packed position of the pair i <= j, both 1-based, as an index.
 size_t position(int64_t i, int64_t j) {
-  return static_cast<size_t>(i + (j * j - j) / 2 - 1);
+  return static_cast<size_t>(packed_position(i, j) - 1);
 }
 
 std::vector<float> run_plain(const DataSet& s) {
@@ -37,18 +39,6 @@ std::vector<float> run_fast(const DataSet& s, int threads, const SimdKernels& ke
   std::vector<float> out(static_cast<size_t>(triangle(s.objects)), -7.0f);
   gower_fast(s.view(), out.data(), threads, kernels);
   return out;
-}
-
-std::vector<const SimdKernels*> all_kernels() {
-  const SimdKernels* list[8];
-  const int count = available_simd_kernels(list, 8);
-  return std::vector<const SimdKernels*>(list, list + count);
-}
-
-uint32_t bits(float x) {
-  uint32_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
 }
 
 void expect_same_bits(const std::vector<float>& want, const std::vector<float>& got,

@@ -24,14 +24,9 @@ class DataBuilder {
     for (int32_t j = 0; j < m_; ++j) {
       for (int32_t i = 0; i < n_; ++i) values_[i + static_cast<size_t>(j) * n_] = columns[j][i];
     }
-    data_.object_count = n_;
-    data_.variable_count = m_;
-    data_.data_matrix = Matrix<float>(values_.data(), n_, m_);
-    data_.variable_type = Vector<int32_t>(types_.data(), m_);
-    data_.variable_range = Vector<float>(ranges_.data(), m_);
-    data_.variable_min = Vector<float>(minima_.data(), m_);
-    data_.period = Vector<float>(periods_.data(), m_);
-    data_.tie_count = Matrix<int32_t>(ties_.data(), n_, m_);
+    data_ = data_set_over(n_, m_,
+                          {values_.data(), types_.data(), ranges_.data(), minima_.data(),
+                           periods_.data(), ties_.data()});
   }
   DataBuilder(const DataBuilder&) = delete;
   DataBuilder& operator=(const DataBuilder&) = delete;

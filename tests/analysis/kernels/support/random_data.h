@@ -1,36 +1,27 @@
 // Prepared data sets for the kernel tests: random columns of every type
-// code, brought into the form the preparation of the variables leaves
-// (mid-ranks, tie counts, ranges, the lowest group of the double-zero
-// ranked types at 0.0), and hand-made ones.
+// code and hand-made ones, prepared by the program's ranking.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
+#include "analysis/kernels/simd_kernels.h"
+#include "reference/prepared_columns.h"
 
 namespace tova::kernels::testing {
 
-struct DataSet {
-  int64_t objects = 0;
-  int64_t variables = 0;
-  std::vector<float> data;  // column-major
-  std::vector<int32_t> type;
-  std::vector<float> range;
-  std::vector<int32_t> tie_count;
-  std::vector<float> period;
-
-  PreparedData view() const;
-  float& x(int64_t i, int64_t j) { return data[static_cast<size_t>(i + j * objects)]; }
-};
+using DataSet = reference::PreparedColumns;
 
 // Columns given as raw values (as read from a data file, -1 missing),
-// prepared as the analysis prepares them. Periods of non-circular
-// variables are 0.
-DataSet prepare(int64_t objects, const std::vector<int32_t>& types,
-                const std::vector<std::vector<float>>& columns,
-                const std::vector<float>& periods = {});
+// prepared by the program's ranking. Periods of non-circular variables are
+// 0.
+inline DataSet prepare(int64_t objects, const std::vector<int32_t>& types,
+                       const std::vector<std::vector<float>>& columns,
+                       const std::vector<float>& periods = {}) {
+  return reference::prepare_columns(objects, types, columns, periods);
+}
 
 struct RandomSpec {
   int64_t objects = 10;
@@ -43,6 +34,15 @@ struct RandomSpec {
   uint64_t seed = 1;
 };
 DataSet random_data(const RandomSpec& spec);
+
+// Every instruction set the processor runs, widest first.
+std::vector<const SimdKernels*> all_kernels();
+
+inline uint32_t bits(float x) {
+  uint32_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
 
 // Every type code with a rule, cycled to `variables` columns.
 std::vector<int32_t> mixed_types(int64_t variables, int offset = 0);

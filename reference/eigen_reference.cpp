@@ -1,43 +1,18 @@
 // The threshold Jacobi eigenanalysis as first written, element by element
 // with a branch per position: the cache-friendly routine of the analysis
 // must give the same bits, and the tests compare the two.
-#include "eigen_reference.h"
+#include "reference/eigen_reference.h"
 
 #include <cmath>
-#include <utility>
 
-#include "analysis/precision.h"
+#include "analysis/rules.h"
 
 namespace tova {
 namespace {
 
-// The single-precision values nearest 1.414 (not the square root of two) and
-// 1.0E-6.
-constexpr float kNormFactor = 1.414f;
-constexpr float kRelativeStop = 1.0e-6f;
-
 // Position of the element pairing i with k in the packed triangle.
 int64_t pair_position(int64_t i, int64_t k) {
   return i < k ? packed_position(i, k) : packed_position(k, i);
-}
-
-struct Rotation {
-  float sinx, sinx2, cosx, cosx2, sincs;
-};
-
-// Each value is computed from the stored one before it.
-Rotation rotation_for(float a_ll, float a_mm, float a_lm) {
-  const float x = f32(0.5 * (static_cast<double>(a_ll) - a_mm));
-  float y =
-      f32(-static_cast<double>(a_lm) / std::sqrt(static_cast<double>(square(a_lm)) + square(x)));
-  if (x < 0.0f) y = -y;
-  Rotation r;
-  r.sinx = f32(y / std::sqrt(2.0 * (1.0 + std::sqrt(1.0 - square(y)))));
-  r.sinx2 = square(r.sinx);
-  r.cosx = f32(std::sqrt(1.0 - r.sinx2));
-  r.cosx2 = square(r.cosx);
-  r.sincs = f32(static_cast<double>(r.sinx) * r.cosx);
-  return r;
 }
 
 void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Matrix<float> v) {
@@ -60,31 +35,7 @@ void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Matrix<float> v) {
     v_im = f32(static_cast<double>(v_il) * r.sinx + static_cast<double>(v_im) * r.cosx);
     v_il = t;
   }
-  const double a_ll = a(ll);
-  const double a_mm = a(mm);
-  const double a_lm = a(lm);
-  const float t = f32(2.0 * a_lm * r.sincs);
-  const float new_ll = f32(a_ll * r.cosx2 + a_mm * r.sinx2 - t);
-  const float new_mm = f32(a_ll * r.sinx2 + a_mm * r.cosx2 + t);
-  const float new_lm =
-      f32((a_ll - a_mm) * r.sincs + a_lm * (static_cast<double>(r.cosx2) - r.sinx2));
-  a(ll) = new_ll;
-  a(mm) = new_mm;
-  a(lm) = new_lm;
-}
-
-// Descending order, the eigenvectors moved along. Equal values are never
-// exchanged with each other.
-void sort_descending(int64_t n, Vector<float> a, Matrix<float> v) {
-  for (int64_t i = 1; i <= n; ++i) {
-    for (int64_t j = i; j <= n; ++j) {
-      const int64_t ii = packed_position(i, i);
-      const int64_t jj = packed_position(j, j);
-      if (!(a(ii) < a(jj))) continue;
-      std::swap(a(ii), a(jj));
-      for (int64_t k = 1; k <= n; ++k) std::swap(v(k, i), v(k, j));
-    }
-  }
+  rotate_corner(a(ll), a(mm), a(lm), r);
 }
 
 }  // namespace

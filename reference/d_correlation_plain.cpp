@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
-#include "analysis/kernels/scores.h"
+#include "analysis/rules.h"
+#include "reference/kernels_reference.h"
 
 namespace tova::kernels {
 namespace {
@@ -33,11 +33,6 @@ struct Views {
     return x(i, k) == kMissing || x(j, k) == kMissing || x(i, l) == kMissing || x(j, l) == kMissing;
   }
 };
-
-// Position of the pair of objects i < j in the work arrays, 1-based.
-int64_t pair_position(int64_t i, int64_t j) {
-  return (j * j - j) / 2 + i;
-}
 
 }  // namespace
 
@@ -74,8 +69,8 @@ void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
           if (double_zero_pair == 0) {
             add_scores(sums, sk, sl);
           } else {
-            first_differences[pair_position(i, j) - 1] = sk;
-            second_differences[pair_position(i, j) - 1] = sl;
+            first_differences[packed_position(i, j) - 1] = sk;
+            second_differences[packed_position(i, j) - 1] = sl;
           }
         }
       }
@@ -89,8 +84,8 @@ void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
         for (int64_t i = 1; i <= n - 1; ++i) {
           for (int64_t j = i + 1; j <= n; ++j) {
             if (v.skipped(k, l, i, j)) continue;
-            const float first = first_differences[pair_position(i, j) - 1];
-            const float second = second_differences[pair_position(i, j) - 1];
+            const float first = first_differences[packed_position(i, j) - 1];
+            const float second = second_differences[packed_position(i, j) - 1];
             if (first != kNotComparable) {
               ++count_k;
               mean_k = f32(plus(mean_k, first));
@@ -106,8 +101,8 @@ void d_correlation_plain(const PreparedData& prepared, float* d_correlation,
         for (int64_t i = 1; i <= n - 1; ++i) {
           for (int64_t j = i + 1; j <= n; ++j) {
             if (v.skipped(k, l, i, j)) continue;
-            float sk = first_differences[pair_position(i, j) - 1];
-            float sl = second_differences[pair_position(i, j) - 1];
+            float sk = first_differences[packed_position(i, j) - 1];
+            float sl = second_differences[packed_position(i, j) - 1];
             if (sk == kNotComparable) sk = mean_k;
             if (sl == kNotComparable) sl = mean_l;
             add_scores(sums, sk, sl);

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/kernels/kernels.h"
-#include "analysis/kernels/scores.h"
+#include "analysis/rules.h"
+#include "reference/kernels_reference.h"
 
 namespace tova::kernels {
 
@@ -12,7 +12,7 @@ void gower_plain(const PreparedData& prepared, float* semimatrix) {
   const int64_t n = prepared.objects;
   const int64_t m = prepared.variables;
   const int64_t triangle_size = n * (n + 1) / 2;
-  // 1-based accessors; packed position p of the pair i < j is i + (j^2 - j)/2.
+  // 1-based accessors.
   auto x = [&](int64_t i, int64_t k) { return prepared.data[(i - 1) + (k - 1) * n]; };
   auto tie = [&](int64_t i, int64_t k) { return prepared.tie_count[(i - 1) + (k - 1) * n]; };
   auto sum = [&](int64_t p) -> float& { return semimatrix[p - 1]; };
@@ -29,7 +29,7 @@ void gower_plain(const PreparedData& prepared, float* semimatrix) {
     float score_sum = 0.0f;
     for (int64_t i = 1; i <= n - 1; ++i) {
       for (int64_t j = i + 1; j <= n; ++j) {
-        const int64_t p = i + (j * j - j) / 2;
+        const int64_t p = packed_position(i, j);
         mean_flag[p - 1] = 0;
         const float a = x(i, k);
         const float b = x(j, k);

@@ -1,27 +1,91 @@
-// The difference score of one variable for one pair of objects, and the
-// closing formula of the D-correlation: the scalar rules that the plain
-// kernels use and that the vector code of the fast kernels repeats
-// operation for operation.
+// The scalar rules of the analysis, in one place: the type codes and
+// markers, the packed position of a pair, the single-precision rounding
+// point, the NaN order of sums and products, the difference scores and the
+// closing formula of the D-correlation. Every loop of the product and of
+// the references uses these; the vector bodies of the fast kernels
+// (kernels/simd_*.inl) repeat them operation for operation.
+//
+// Every real of the analysis is a 32-bit float when stored; each formula is
+// evaluated in double and rounded once, at the store, through f32(). The
+// results are defined to the last bit, so the whole project is compiled with
+// -ffp-contract=off and -fno-fast-math (top-level CMakeLists.txt): no fused
+// multiply-add and no reassociation may change a rounding point.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 
-#include "analysis/kernels/kernels.h"
-#include "analysis/kernels/simd_kernels.h"
 #include "textio/powers.h"
 
-namespace tova::kernels {
+namespace tova {
 
-// The one rounding point of a formula: double to float, round to nearest.
+// Variable type codes. 33 is turned into 3 by the preparation of the
+// variables; the scores accept it as 3. Other codes are refused when the
+// data file is read.
+inline constexpr int32_t kMismatch = 1;
+inline constexpr int32_t kRankedTiesDoubleZero = 2;
+inline constexpr int32_t kRankedDoubleZero = 3;
+inline constexpr int32_t kRankedTies = 4;
+inline constexpr int32_t kRanked = 5;
+inline constexpr int32_t kCircular = 6;
+inline constexpr int32_t kInterval = 7;
+inline constexpr int32_t kIntervalDoubleZero = 33;
+inline constexpr int32_t kCircularDoubleZero = 34;
+
+inline constexpr float kMissing = -1.0f;
+// The score of a pair that cannot be compared (a zero and a positive value
+// of a double-zero variable).
+inline constexpr float kNotComparable = 5.0f;
+
+constexpr bool is_known_type(int32_t code) {
+  return (code >= kMismatch && code <= kInterval) || code == kIntervalDoubleZero ||
+         code == kCircularDoubleZero;
+}
+constexpr bool is_ranked_type(int32_t code) {
+  return code >= kRankedTiesDoubleZero && code <= kRanked;
+}
+constexpr bool is_circular_type(int32_t code) {
+  return code == kCircular || code == kCircularDoubleZero;
+}
+// Partners of these types take unsigned scores from ordered variables.
+constexpr bool is_unordered(int32_t type) {
+  return type == kMismatch || type == kCircular || type == kCircularDoubleZero;
+}
+// Types whose zeros are absences: two zeros agree, a zero and a positive
+// value cannot be compared.
+constexpr bool is_double_zero(int32_t type) {
+  return type == kRankedTiesDoubleZero || type == kRankedDoubleZero ||
+         type == kIntervalDoubleZero || type == kCircularDoubleZero;
+}
+
+// Position of element (i, j), i <= j, of a packed symmetric triangle:
+// i + (j^2 - j)/2, 1-based, so positions run (1,1), (1,2), (2,2), (1,3), ...
+// The diagonal (k, k) sits at k(k + 1)/2. Used for the packed D-correlation
+// matrix of the eigenanalysis and for every per-pair-of-objects array.
+constexpr int64_t packed_position(int64_t i, int64_t j) {
+  return i + (j * j - j) / 2;
+}
+
+// Elements of a packed triangle of order n: n(n + 1)/2.
+constexpr int64_t packed_size(int64_t n) {
+  return n * (n + 1) / 2;
+}
+
+// The number of pairs of n objects, n(n - 1)/2, as the analysis stores it:
+// a real.
+inline float pair_count_of(int64_t n) {
+  return static_cast<float>(static_cast<double>((n - 1) * n / 2));
+}
+
+// The one rounding point of a formula: double to single, round to nearest.
 inline float f32(double value) {
   return static_cast<float>(value);
 }
 
-// One NaN rule for every path: a NaN operand is propagated from the first
-// operand as the formula is written. The processor does that for an
-// instruction in that order, but the compiler may swap the operands of a
-// commutative operation, so sums and products of two possible NaNs say it.
+// A NaN operand is propagated from the first operand as the formula is
+// written. The processor does that for an instruction in that order, but the
+// compiler may swap the operands of a commutative operation, so sums and
+// products that can meet two NaNs say it.
 inline double plus(double a, double b) {
   return std::isnan(a) ? a : a + b;
 }
@@ -29,21 +93,9 @@ inline double times(double a, double b) {
   return std::isnan(a) ? a : a * b;
 }
 
-// A square is the single-precision product x*x.
+// A square is the single-precision product x*x, as the run-time's rpow gives.
 inline float square(float value) {
   return textio::rpow(value, 2);
-}
-
-// Partners of these types take unsigned scores from ordered variables.
-constexpr bool is_unordered(int32_t type) {
-  return type == kMismatch || type == kCircular || type == kCircularDoubleZero;
-}
-
-// Types whose zeros are absences: two zeros agree, a zero and a positive
-// value cannot be compared.
-constexpr bool is_double_zero(int32_t type) {
-  return type == kRankedTiesDoubleZero || type == kRankedDoubleZero ||
-         type == kIntervalDoubleZero || type == kCircularDoubleZero;
 }
 
 // The tie correction (T - 1)/2 of one object, T converted to real.
@@ -120,9 +172,19 @@ inline float difference_score(int32_t type, float xi, float xj, int32_t ti, int3
       if (!signed_score) return distance_over_range(xi, xj, range);
       return f32((static_cast<double>(xi) - static_cast<double>(xj)) / static_cast<double>(range));
     default:
-      return 0.0f;  // unreachable: other codes are rejected on reading
+      return 0.0f;  // unreachable: other codes are refused on reading
   }
 }
+
+// The six rounding chains of one pair of variables.
+struct CorrelationSums {
+  float sum_k = 0.0f;
+  float sum_l = 0.0f;
+  float sum_kl = 0.0f;
+  float sum_kk = 0.0f;
+  float sum_ll = 0.0f;
+  float squared_distance = 0.0f;
+};
 
 // Adds one pair of scores to the six chains. Rounding points: s_K and s_L
 // and every sum are floats; each square is rpow(x, 2), rounded before its
@@ -160,4 +222,4 @@ inline float counted_pairs(int64_t count) {
   return static_cast<float>(count < kExactLimit ? count : kExactLimit);
 }
 
-}  // namespace tova::kernels
+}  // namespace tova
