@@ -10,20 +10,8 @@ root=$PWD
 start=$(date +%s)
 say() { echo "-- bindings: $* ($(( $(date +%s) - start )) s)"; }
 
-packages=(g++ make cmake r-base-dev r-cran-rcpp r-cran-testthat r-cran-cluster r-cran-vegan
-          python3 python3-dev python3-pip python3-setuptools python3-pybind11 python3-numpy
-          python3-pytest python3-scipy python3-skbio)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  say "installing ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  timeout 900 $SUDO apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive timeout 1200 $SUDO apt-get install -y -q --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+say "packages"
+tools/install-deps.sh --bindings
 
 scratch=$(mktemp -d)
 [ "${1:-}" = "--keep" ] && echo "scratch folder: $scratch" || trap 'rm -rf "$scratch"' EXIT

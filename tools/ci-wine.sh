@@ -24,19 +24,8 @@ done
 start=$(date +%s)
 say() { echo "-- wine: $* ($(( $(date +%s) - start )) s)"; }
 
-packages=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
-          googletest strace python3 python3-tk cmake make g++)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  say "installing ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  timeout 900 $SUDO apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive timeout 1200 $SUDO apt-get install -y -q --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+say "packages"
+tools/install-deps.sh --windows
 
 say "cross-build (mingw preset)"
 cmake --preset mingw >/dev/null

@@ -7,8 +7,11 @@
 #     --fuzz     clang and its libFuzzer run-time (tools/fuzz.sh)
 #     --package  dpkg-dev and file, for the package's library dependencies (cpack)
 #     --docs     R and numpy, which run the snippets of docs/method.md
+#     --windows  mingw-w64, Wine, Xvfb and the tools that drive the window
+#                (tools/ci-wine.sh)
+#     --bindings R with Rcpp and testthat, Python with pybind11, numpy,
+#                pytest, scipy and scikit-bio (tools/ci-bindings.sh)
 #     --all      every extra
-#   (tools/ci-wine.sh installs mingw-w64, Wine and Xvfb itself.)
 #
 # Runs apt-get as root, or through sudo for another user; updates the
 # package lists first when something is missing (a fresh system has none).
@@ -18,6 +21,11 @@ tests=(libgtest-dev libgmock-dev)
 fuzz=(clang libclang-rt-14-dev)
 package=(dpkg-dev file)
 docs=(r-base-core python3-numpy)
+windows=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
+         googletest strace python3 python3-tk)
+bindings=(r-base-dev r-cran-rcpp r-cran-testthat r-cran-cluster r-cran-vegan
+          python3 python3-dev python3-pip python3-setuptools python3-pybind11 python3-numpy
+          python3-pytest python3-scipy python3-skbio)
 packages=()
 with_tests=yes
 for option in "$@"; do
@@ -26,8 +34,10 @@ for option in "$@"; do
     --fuzz) packages+=("${fuzz[@]}") ;;
     --package) packages+=("${package[@]}") ;;
     --docs) packages+=("${docs[@]}") ;;
-    --all) packages+=("${fuzz[@]}" "${package[@]}" "${docs[@]}") ;;
-    -h | --help) sed -n '2,15s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --windows) packages+=("${windows[@]}") ;;
+    --bindings) packages+=("${bindings[@]}") ;;
+    --all) packages+=("${fuzz[@]}" "${package[@]}" "${docs[@]}" "${windows[@]}" "${bindings[@]}") ;;
+    -h | --help) sed -n '2,19s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) echo "install-deps.sh: unknown option $option (try --help)" >&2; exit 2 ;;
   esac
 done
