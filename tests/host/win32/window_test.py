@@ -596,7 +596,7 @@ NUMBER = re.compile(r"-?\d*\.\d+|-?\d+")
 
 def wine_printers():
     """The printers Wine found (it lists CUPS's queues in the registry)."""
-    key_name = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Print\Printers"
+    key_name = r"HKLM\System\CurrentControlSet\Control\Print\Printers"
     result = run([WINE, "reg", "query", key_name])
     return [line.rsplit("\\", 1)[-1].strip() for line in result.stdout.splitlines()
             if line.upper().startswith(key_name.upper() + "\\")]
@@ -609,9 +609,6 @@ def printed(exe, data, answers, work):
     out = os.environ.get("TOVA_PDF_DIR")
     if not out or not shutil.which("pdftotext"):
         raise Skip("no PDF printer (tools/ci-wine.sh makes one with CUPS as root)")
-    printers = wine_printers()
-    if not printers:
-        raise Skip("Wine sees no printer (CUPS_SERVER=" + os.environ.get("CUPS_SERVER", "") + ")")
     wine_dir = os.path.join(work, os.path.basename(exe) + ".print")
     os.makedirs(wine_dir, exist_ok=True)
     shutil.copy(data, wine_dir)
@@ -623,7 +620,15 @@ def printed(exe, data, answers, work):
         window.wait_text("STOP", 300)
         shown = window.text()
         key("ctrl+p", window=window.frame)
-        dialog = wait_for("the Print dialog", lambda: (windows_named("^Print$") or [None])[0], 30)
+        try:
+            dialog = wait_for("the Print dialog",
+                              lambda: (windows_named("^Print$") or [None])[0], 30)
+        except Failure:
+            # Wine lists CUPS's queues once a program loads its spooler.
+            if not wine_printers():
+                raise Skip("Wine sees no printer (CUPS_SERVER="
+                           f"{os.environ.get('CUPS_SERVER', '')})") from None
+            raise
         run(["xdotool", "windowfocus", "--sync", dialog])
         key("Return")
         wait_for("the Print dialog to close", lambda: not windows_named("^Print$"), 30)
