@@ -661,7 +661,7 @@ def printed(exe, data, answers, work):
                           f"PDF {got[return_at:return_at + 3]}); see {wine_dir}/printed.txt")
     finally:
         window.kill()
-    return f"{len(pages)} pages, {len(want)} numbers"
+    return f"{len(pages)} pages, {len(want)} numbers of {len(shown.splitlines())}"
 
 
 def main():
@@ -726,8 +726,7 @@ def main():
         try:
             detail = check()
             passed += 1
-            extra = f", {detail} lines" if isinstance(detail, int) else \
-                f", {detail}" if detail else ""
+            extra = f", {detail} lines" if detail else ""
             print(f"   ok   {title} ({time.monotonic() - began:.0f} s{extra})")
         except Skip as skip:
             skipped += 1
