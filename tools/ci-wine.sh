@@ -47,20 +47,107 @@ cmake --build build/dev -j2 --target "${native_targets[@]}"
 scratch=$(mktemp -d /tmp/tova-wine.XXXXXX)
 chmod 755 "$scratch"
 xvfb_pid=""
+cupsd_pid=""
+queue=""
 cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  if [ -n "$cupsd_pid" ]; then kill "$cupsd_pid" 2>/dev/null || true; fi
+  if [ -n "$queue" ]; then rm -f "/etc/cups/cups-pdf-$queue.conf"; fi
   if [ -f "$scratch/runner" ]; then timeout 30 "$scratch/runner" wineserver -k 2>/dev/null || true; fi
   if [ "$keep" = yes ]; then echo "scratch kept: $scratch"; else rm -rf "$scratch"; fi
 }
 trap cleanup EXIT
 
+# Wine prints only through CUPS: a private scheduler (its own folders and
+# socket, so the system's queues stay untouched) with a PDF queue as the
+# only, default printer. The PDF back end runs as root and reads its
+# settings from /etc/cups/cups-pdf-<queue>.conf, so this needs root; the
+# print check skips without it.
+start_printer() {
+  local cups="$scratch/cups"
+  [ "$(id -u)" -eq 0 ] || { echo "note: not root, no PDF printer"; return 1; }
+  [ -x /usr/sbin/cupsd ] && [ -x /usr/lib/cups/backend/cups-pdf ] || {
+    echo "note: cupsd or cups-pdf missing, no PDF printer"; return 1; }
+  queue="tova-${scratch##*.}"
+  mkdir -p "$cups/etc" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/log" \
+    "$cups/pdf-spool" "$scratch/pdf"
+  chmod 755 "$cups" "$cups/pdf-spool"
+  chmod 1777 "$scratch/pdf"
+  cat > "$cups/etc/cupsd.conf" <<EOF
+Listen $cups/cups.sock
+ErrorLog $cups/log/error_log
+AccessLog $cups/log/access_log
+PageLog $cups/log/page_log
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+  cat > "$cups/etc/cups-files.conf" <<EOF
+ServerRoot $cups/etc
+RequestRoot $cups/spool
+CacheDir $cups/cache
+StateDir $cups/state
+TempDir $cups/spool/tmp
+User lp
+Group lp
+SystemGroup root
+EOF
+  cat > "/etc/cups/cups-pdf-$queue.conf" <<EOF
+Out $scratch/pdf
+AnonDirName $scratch/pdf
+Spool $cups/pdf-spool
+Log $cups/log
+Grp lp
+EOF
+  /usr/sbin/cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" \
+    >"$cups/log/cupsd.out" 2>&1 &
+  cupsd_pid=$!
+  for _ in $(seq 1 50); do [ -S "$cups/cups.sock" ] && break; sleep 0.1; done
+  if ! CUPS_SERVER="$cups/cups.sock" lpadmin -p "$queue" -E -v "cups-pdf:/$queue" \
+        -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>"$cups/log/lpadmin.log" ||
+     ! CUPS_SERVER="$cups/cups.sock" lpadmin -d "$queue" 2>>"$cups/log/lpadmin.log"; then
+    echo "note: the PDF queue could not be made:"
+    cat "$cups/log/lpadmin.log" "$cups/log/cupsd.out"
+    return 1
+  fi
+  # A page from the account Wine runs as: where it makes no PDF, the back
+  # end cannot work here, and the print check skips.
+  echo "ready" | setpriv --reuid=65534 --regid=65534 --clear-groups \
+    env CUPS_SERVER="$cups/cups.sock" lp -t ready >/dev/null 2>>"$cups/log/lpadmin.log" || true
+  for _ in $(seq 1 100); do
+    ls "$scratch/pdf"/*.pdf >/dev/null 2>&1 && break
+    sleep 0.2
+  done
+  if ! ls "$scratch/pdf"/*.pdf >/dev/null 2>&1; then
+    echo "note: the PDF printer made no file from a test page:"
+    cat "$cups/log/lpadmin.log"; tail -5 "$cups/log/error_log" "$cups/log"/cups-pdf* 2>/dev/null || true
+    return 1
+  fi
+  rm -f "$scratch/pdf"/*.pdf
+  echo "printer: $queue, PDF files in $scratch/pdf"
+}
+printer_env=""
+if start_printer; then
+  printer_env="export CUPS_SERVER='$scratch/cups/cups.sock' TOVA_PDF_DIR='$scratch/pdf'"
+fi
+
 # Every Wine and X command goes through this wrapper: the account, the
-# prefix and the display.
+# prefix, the display and the printer.
 write_runner() {  # write_runner <account: ordinary|self>
   {
     echo '#!/bin/sh'
     echo "export HOME='$scratch/home' WINEPREFIX='$scratch/home/prefix' WINEDEBUG=-all"
     echo 'export WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64'
+    [ -n "$printer_env" ] && echo "$printer_env"
     echo "[ -f '$scratch/display' ] && export DISPLAY=\":\$(cat '$scratch/display')\""
     if [ "$1" = ordinary ]; then
       echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups "$@"'

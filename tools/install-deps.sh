@@ -7,8 +7,8 @@
 #     --fuzz     clang and its libFuzzer run-time (tools/fuzz.sh)
 #     --package  dpkg-dev and file, for the package's library dependencies (cpack)
 #     --docs     R and numpy, which run the snippets of docs/method.md
-#     --windows  mingw-w64, Wine, Xvfb and the tools that drive the window
-#                (tools/ci-wine.sh)
+#     --windows  mingw-w64, Wine, Xvfb and the tools that drive the window,
+#                CUPS with a PDF printer (tools/ci-wine.sh)
 #     --bindings R with Rcpp and testthat, Python with pybind11, numpy,
 #                pytest, scipy and scikit-bio (tools/ci-bindings.sh)
 #     --all      every extra
@@ -22,7 +22,8 @@ fuzz=(clang libclang-rt-14-dev)
 package=(dpkg-dev file)
 docs=(r-base-core python3-numpy)
 windows=(g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
-         googletest strace python3 python3-tk)
+         googletest strace python3 python3-tk
+         cups cups-bsd printer-driver-cups-pdf poppler-utils)
 bindings=(r-base-dev r-cran-rcpp r-cran-testthat r-cran-cluster r-cran-vegan
           python3 python3-dev python3-pip python3-setuptools python3-pybind11 python3-numpy
           python3-pytest python3-scipy python3-skbio)
