@@ -31,6 +31,7 @@ void fatal_report(std::string_view header, std::string_view message, bool statem
   const std::string place(where);  // it may name a unit that closing frees
   c.active = false;                // the statement in progress ends with the process
   close_everything(false);
+  c.record.clear();
   write_error_line("? " + std::string(header) + "\n");
   write_error_line("? " + std::string(message) + "\n");
   if (statement_line) {
@@ -42,8 +43,7 @@ void fatal_report(std::string_view header, std::string_view message, bool statem
   exit_process(-1);
 }
 
-int32_t report_failure(int32_t code) {
-  IoContext& c = context();
+int32_t report_failure(IoContext& c, int32_t code) {
   if (c.status != nullptr) *c.status = code == kReadPastEndOfFile ? -1 : code == 10039 ? -2 : code;
   const bool end_branch = code == kReadPastEndOfFile && (c.handler_flags & kEndBranch) != 0;
   if ((c.handler_flags & kErrBranch) != 0 || end_branch) {
@@ -81,11 +81,13 @@ void fatal_data_error(std::string_view message) {
 void stop(std::string_view code) {
   if (g_ending) exit_process(0);
   g_ending = true;
-  context().active = false;
+  IoContext& c = context();
+  c.active = false;
   write_error_line(code.empty() ? " STOP" : " STOP ");
   if (!code.empty()) write_error_line(code);
   write_error_line("\n");
   close_everything(true);
+  c.record.clear();
   console_hooks().finish(0);
   exit_process(0);
 }
@@ -94,6 +96,7 @@ void end_run() {
   if (g_ending) exit_process(0);
   g_ending = true;
   close_everything(false);  // the run was cut short: no result file is replaced
+  context().record.clear();
   console_hooks().finish(0);
   exit_process(0);
 }
@@ -105,6 +108,7 @@ void normal_exit(int32_t status) {
 
 void close_all_units() {
   close_everything(true);
+  context().record.clear();
 }
 
 void reset_runtime_for_tests() {

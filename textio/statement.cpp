@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <optional>
+#include <utility>
 
 #include "textio/console_hooks.h"
 #include "textio/edit_output.h"
@@ -77,40 +77,44 @@ double load_real(const void* address, int32_t bytes) {
   return v;
 }
 
+// Ends the output record of the statement in `c`; a formatted record may
+// begin with a carriage-control character.
+void end_record_of(IoContext& c, bool formatted) {
+  end_output_record(*c.unit, c.record, std::exchange(c.record_handed_over, 0), formatted);
+}
+
 // Output side of the walker: literals and positions go into the record,
 // `/` and reversion end it.
 class OutputFormat final : public FormatContext {
  public:
-  void emit_literal(std::string_view text) override { context().record.put(text); }
+  explicit OutputFormat(IoContext& c) : c_(c) {}
+  void emit_literal(std::string_view text) override { c_.record.put(text); }
   void move_right(int32_t count) override {
-    if (count > 0) context().record.move_right(static_cast<size_t>(count));
+    if (count > 0) c_.record.move_right(static_cast<size_t>(count));
   }
-  void end_record() override { end_output_record(*context().unit); }
+  void end_record() override { end_record_of(c_, true); }
+
+ private:
+  IoContext& c_;
 };
 
 // Input side: literals are skipped over, `/` and reversion read a record.
 class InputFormat final : public FormatContext {
  public:
+  explicit InputFormat(IoContext& c) : c_(c) {}
   void emit_literal(std::string_view text) override {
     move_right(static_cast<int32_t>(text.size()));
   }
   void move_right(int32_t count) override {
-    RecordBuffer& record = context().record;
-    if (count > 0) record.set_position(record.position() + static_cast<size_t>(count));
+    if (count > 0) c_.record.set_position(c_.record.position() + static_cast<size_t>(count));
   }
-  void end_record() override { read_record(*context().unit, context().record); }
+  void end_record() override { read_record(*c_.unit, c_.record); }
+
+ private:
+  IoContext& c_;
 };
 
-class UnitReader final : public RecordReader {
- public:
-  void next_record(RecordBuffer& record) override { read_record(*context().unit, record); }
-};
-
-UnitReader g_unit_reader;
-std::optional<ListInput> g_list_input;
-
-void begin_statement(const IoStatement& statement, int32_t kind) {
-  IoContext& c = context();
+void begin_statement(IoContext& c, const IoStatement& statement, int32_t kind) {
   if (c.active) end_statement();  // a statement left open by a caller ends here
   c.kind = kind;
   c.default_unit = statement.unit == nullptr;
@@ -128,22 +132,22 @@ void begin_statement(const IoStatement& statement, int32_t kind) {
   if (c.status != nullptr) *c.status = 0;
 }
 
-int32_t guarded(void (*body)()) {
+// Runs one step of the statement in `c`; a failure inside goes to the
+// statement's status variable or branch, or ends the run.
+template <typename Body>
+int32_t guarded(IoContext& c, Body&& body) {
   try {
     body();
     return 0;
   } catch (const IoFailure& failure) {
-    return report_failure(failure.code);
+    return report_failure(c, failure.code);
   } catch (const std::bad_alloc&) {
-    return report_failure(kBufferAllocationFailed);
+    return report_failure(c, kBufferAllocationFailed);
   }
 }
 
-const IoItem* g_item = nullptr;
-
-void write_formatted_value(const IoItem& item, const ItemState& state, int part) {
-  static OutputFormat output;
-  IoContext& c = context();
+void write_formatted_value(IoContext& c, const IoItem& item, const ItemState& state, int part) {
+  OutputFormat output(c);
   const DataEdit edit = c.walker.next_data(output);
   RecordBuffer& out = c.record;
   const char* bytes = static_cast<const char*>(item.address);
@@ -183,8 +187,7 @@ void write_formatted_value(const IoItem& item, const ItemState& state, int part)
   }
 }
 
-void write_list_value(const IoItem& item, const ItemState& state) {
-  IoContext& c = context();
+void write_list_value(IoContext& c, const IoItem& item, const ItemState& state) {
   RecordBuffer& out = c.record;
   const char* bytes = static_cast<const char*>(item.address);
   switch (state.item_class) {
@@ -240,9 +243,8 @@ void write_list_value(const IoItem& item, const ItemState& state) {
   c.list_last_character = state.item_class == ItemClass::kCharacter;
 }
 
-void read_formatted_value(const IoItem& item, const ItemState& state, int part) {
-  static InputFormat input;
-  IoContext& c = context();
+void read_formatted_value(IoContext& c, const IoItem& item, const ItemState& state, int part) {
+  InputFormat input(c);
   const DataEdit edit = c.walker.next_data(input);
   RecordBuffer& record = c.record;
   char* bytes = static_cast<char*>(item.address);
@@ -276,24 +278,24 @@ void read_formatted_value(const IoItem& item, const ItemState& state, int part) 
   }
 }
 
-void read_list_value(const IoItem& item, const ItemState& state) {
+void read_list_value(ListInput& input, const IoItem& item, const ItemState& state) {
   char* bytes = static_cast<char*>(item.address);
   switch (state.item_class) {
     case ItemClass::kInteger:
-      g_list_input->read_integer(bytes, state.bytes);
+      input.read_integer(bytes, state.bytes);
       break;
     case ItemClass::kLogical:
-      g_list_input->read_logical(bytes, state.bytes);
+      input.read_logical(bytes, state.bytes);
       break;
     case ItemClass::kReal:
-      g_list_input->read_real(bytes, state.bytes);
+      input.read_real(bytes, state.bytes);
       break;
     case ItemClass::kComplex:
-      g_list_input->read_real(bytes, state.bytes / 2);
-      g_list_input->read_real(bytes + state.bytes / 2, state.bytes / 2);
+      input.read_real(bytes, state.bytes / 2);
+      input.read_real(bytes + state.bytes / 2, state.bytes / 2);
       break;
     case ItemClass::kCharacter:
-      g_list_input->read_character(bytes, static_cast<size_t>(state.bytes));
+      input.read_character(bytes, static_cast<size_t>(state.bytes));
       break;
   }
 }
@@ -302,9 +304,9 @@ void read_list_value(const IoItem& item, const ItemState& state) {
 
 int32_t begin_write(const IoStatement& statement) {
   console_hooks().poll();
-  begin_statement(statement, kWrite);
-  return guarded([] {
-    IoContext& c = context();
+  IoContext& c = context();
+  begin_statement(c, statement, kWrite);
+  return guarded(c, [&c] {
     if (c.format != nullptr) c.walker.prepare(*c.format);
     c.unit = &resolve_unit(c.unit_number, c.default_unit, kWrite);
     if (!c.unit->writable) throw IoFailure{kFileNotOpenForWrite};
@@ -313,14 +315,17 @@ int32_t begin_write(const IoStatement& statement) {
 }
 
 int32_t begin_read(const IoStatement& statement) {
-  begin_statement(statement, kRead);
-  return guarded([] {
-    IoContext& c = context();
+  IoContext& c = context();
+  begin_statement(c, statement, kRead);
+  return guarded(c, [&c] {
     if (c.format != nullptr) c.walker.prepare(*c.format);
     c.unit = &resolve_unit(c.unit_number, c.default_unit, kRead);
     if (c.unit->number != kStdInputUnit) console_hooks().poll();
     if (!c.unit->readable) throw IoFailure{kFileNotOpenForRead};
-    if (c.format == nullptr) g_list_input.emplace(c.record, g_unit_reader);
+    if (c.format == nullptr) {
+      c.unit_reader.unit = c.unit;
+      c.list_input.emplace(c.record, c.unit_reader);
+    }
     read_record(*c.unit, c.record);
   });
 }
@@ -328,23 +333,20 @@ int32_t begin_read(const IoStatement& statement) {
 int32_t transfer_item(const IoItem& item) {
   IoContext& c = context();
   if (!c.active || c.failed) return c.failed ? 1 : 0;
-  g_item = &item;
-  return guarded([] {
-    IoContext& ctx = context();
-    const IoItem& it = *g_item;
-    const ItemState state = classify(it);
+  return guarded(c, [&c, &item] {
+    const ItemState state = classify(item);
     const int parts = state.item_class == ItemClass::kComplex ? 2 : 1;
-    if (ctx.kind == kWrite) {
-      if (ctx.format == nullptr) {
-        write_list_value(it, state);
-        hand_over_record_piece(*ctx.unit);
+    if (c.kind == kWrite) {
+      if (c.format == nullptr) {
+        write_list_value(c, item, state);
+        hand_over_record_piece(*c.unit, c.record, c.record_handed_over);
       } else {
-        for (int part = 0; part < parts; ++part) write_formatted_value(it, state, part);
+        for (int part = 0; part < parts; ++part) write_formatted_value(c, item, state, part);
       }
-    } else if (ctx.format == nullptr) {
-      read_list_value(it, state);
+    } else if (c.format == nullptr) {
+      read_list_value(*c.list_input, item, state);
     } else {
-      for (int part = 0; part < parts; ++part) read_formatted_value(it, state, part);
+      for (int part = 0; part < parts; ++part) read_formatted_value(c, item, state, part);
     }
   });
 }
@@ -356,37 +358,33 @@ int32_t end_statement() {
     c.active = false;
     return 1;
   }
-  const int32_t result = guarded([] {
-    IoContext& ctx = context();
-    if (ctx.kind == kWrite) {
-      static OutputFormat output;
-      if (ctx.format != nullptr) ctx.walker.finish(output);
-      end_output_record(*ctx.unit);
+  const int32_t result = guarded(c, [&c] {
+    if (c.kind == kWrite) {
+      OutputFormat output(c);
+      if (c.format != nullptr) c.walker.finish(output);
+      end_record_of(c, c.format != nullptr);
     } else {
-      static InputFormat input;
-      if (ctx.format != nullptr) ctx.walker.finish(input);
-      ctx.record.clear();  // the rest of the record is discarded
+      InputFormat input(c);
+      if (c.format != nullptr) c.walker.finish(input);
+      c.record.clear();  // the rest of the record is discarded
     }
   });
   c.active = false;
-  g_list_input.reset();
+  c.list_input.reset();
   return result;
 }
 
 int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& specifiers) {
   console_hooks().poll();
+  IoContext& c = context();
   IoStatement statement{&unit, specifiers.handler_flags, specifiers.iostat, nullptr};
-  begin_statement(statement, kOpen);
-  static std::string name;
-  static const OpenSpecifiers* spec;
-  static int32_t number;
-  size_t first = file.find_first_not_of(' ');
-  size_t last = file.find_last_not_of(' ');
-  name = first == std::string_view::npos ? std::string()
-                                         : std::string(file.substr(first, last - first + 1));
-  spec = &specifiers;
-  number = unit;
-  const int32_t result = guarded([] {
+  begin_statement(c, statement, kOpen);
+  const size_t first = file.find_first_not_of(' ');
+  const size_t last = file.find_last_not_of(' ');
+  const std::string name = first == std::string_view::npos
+                               ? std::string()
+                               : std::string(file.substr(first, last - first + 1));
+  const int32_t result = guarded(c, [&c, &name, &specifiers, unit] {
     auto one_of = [](std::string_view value, std::initializer_list<std::string_view> allowed,
                      int32_t code) {
       if (value.empty()) return;
@@ -400,57 +398,54 @@ int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& spe
       }
       throw IoFailure{code};
     };
-    one_of(spec->status, {"NEW", "OLD", "SCRATCH", "UNKNOWN", "REPLACE"}, kBadIolistSpecifier);
-    one_of(spec->access, {"SEQUENTIAL"}, kBadIolistSpecifier);
-    one_of(spec->form, {"FORMATTED"}, kBadIolistSpecifier);
-    one_of(spec->position, {"ASIS", "REWIND"}, kBadIolistSpecifier);
-    one_of(spec->action, {"READ", "WRITE", "READWRITE"}, kBadIolistSpecifier);
-    one_of(spec->delim, {"APOSTROPHE", "QUOTE", "NONE"}, kIllegalDelim);
-    one_of(spec->pad, {"YES", "NO"}, kIllegalPad);
-    one_of(spec->carriage_control, {"LIST", "FORTRAN"}, kBadIolistSpecifier);
-    IoContext& c = context();
+    const OpenSpecifiers& spec = specifiers;
+    one_of(spec.status, {"NEW", "OLD", "SCRATCH", "UNKNOWN", "REPLACE"}, kBadIolistSpecifier);
+    one_of(spec.access, {"SEQUENTIAL"}, kBadIolistSpecifier);
+    one_of(spec.form, {"FORMATTED"}, kBadIolistSpecifier);
+    one_of(spec.position, {"ASIS", "REWIND"}, kBadIolistSpecifier);
+    one_of(spec.action, {"READ", "WRITE", "READWRITE"}, kBadIolistSpecifier);
+    one_of(spec.delim, {"APOSTROPHE", "QUOTE", "NONE"}, kIllegalDelim);
+    one_of(spec.pad, {"YES", "NO"}, kIllegalPad);
+    one_of(spec.carriage_control, {"LIST", "FORTRAN"}, kBadIolistSpecifier);
     c.unit = nullptr;
-    if (number < 0) throw IoFailure{kNegativeUnit};
+    if (unit < 0) throw IoFailure{kNegativeUnit};
     if (name.empty()) throw IoFailure{kBadFileName};
     auto upper = [](std::string_view v) {
       std::string s(v);
       for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
       return s;
     };
-    const bool fortran_cc = upper(spec->carriage_control) == "FORTRAN";
-    const bool scratch = upper(spec->status) == "SCRATCH";
-    const bool read_only = upper(spec->action) == "READ";
-    const std::string status = upper(spec->status);
+    const bool fortran_cc = upper(spec.carriage_control) == "FORTRAN";
+    const bool scratch = upper(spec.status) == "SCRATCH";
+    const bool read_only = upper(spec.action) == "READ";
+    const std::string status = upper(spec.status);
     const OpenStatus open_status = status == "OLD"       ? OpenStatus::kOld
                                    : status == "REPLACE" ? OpenStatus::kReplace
                                                          : OpenStatus::kUnknown;
-    open_connection(number, name, fortran_cc, false, scratch, read_only, open_status);
-    Unit* opened = find_unit(number);
-    const std::string delim = upper(spec->delim);
+    open_connection(unit, name, fortran_cc, false, scratch, read_only, open_status);
+    Unit* opened = find_unit(unit);
+    const std::string delim = upper(spec.delim);
     opened->delimiter = delim == "APOSTROPHE" ? '\'' : delim == "QUOTE" ? '"' : 0;
-    opened->pad = upper(spec->pad) != "NO";
+    opened->pad = upper(spec.pad) != "NO";
     if (read_only) opened->writable = false;
   });
-  context().active = false;
+  c.active = false;
   return result;
 }
 
 int32_t close_unit(int32_t unit, std::string_view status, int32_t* iostat) {
   console_hooks().poll();
+  IoContext& c = context();
   IoStatement statement{&unit, 0, iostat, nullptr};
-  begin_statement(statement, kClose);
-  static int32_t number;
-  static bool remove;
-  number = unit;
+  begin_statement(c, statement, kClose);
   std::string s(status);
   for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  remove = s == "DELETE";
-  const bool bad_status = !s.empty() && s != "KEEP" && s != "DELETE";
-  const int32_t result = guarded(bad_status ? +[] { throw IoFailure{kBadIolistSpecifier}; } : +[] {
-    if (number < 0) throw IoFailure{kNegativeUnit};
-    close_connection(number, remove);
+  const int32_t result = guarded(c, [&s, unit] {
+    if (!s.empty() && s != "KEEP" && s != "DELETE") throw IoFailure{kBadIolistSpecifier};
+    if (unit < 0) throw IoFailure{kNegativeUnit};
+    close_connection(unit, s == "DELETE");
   });
-  context().active = false;
+  c.active = false;
   return result;
 }
 
@@ -489,7 +484,7 @@ WriteStatement& WriteStatement::real(float value) {
     c.list_first_item = false;
     c.list_last_character = false;
     if (c.record.length() >= kOutputPieceSize) {
-      guarded([] { hand_over_record_piece(*context().unit); });
+      guarded(c, [&c] { hand_over_record_piece(*c.unit, c.record, c.record_handed_over); });
     }
     return *this;
   }
