@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "textio/edit_output.h"
-#include "textio/format_table.h"
+#include "textio/format_walker.h"
 #include "textio/io_error.h"
 #include "textio/record_buffer.h"
 

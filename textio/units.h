@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "textio/file_layer.h"
-#include "textio/format_table.h"
+#include "textio/format_walker.h"
 #include "textio/list_input.h"
 #include "textio/record_buffer.h"
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "textio/edit_output.h"
+#include "textio/format_walker.h"
 #include "textio/io_error.h"
 #include "textio/record_buffer.h"
 
