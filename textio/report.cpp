@@ -44,7 +44,11 @@ void fatal_report(std::string_view header, std::string_view message, bool statem
 }
 
 int32_t report_failure(IoContext& c, int32_t code) {
-  if (c.status != nullptr) *c.status = code == kReadPastEndOfFile ? -1 : code == 10039 ? -2 : code;
+  if (c.status != nullptr) {
+    *c.status = code == kReadPastEndOfFile                 ? kIostatEndOfFile
+                : code == kReadPastEndOfRecordNonAdvancing ? kIostatEndOfRecord
+                                                           : code;
+  }
   const bool end_branch = code == kReadPastEndOfFile && (c.handler_flags & kEndBranch) != 0;
   if ((c.handler_flags & kErrBranch) != 0 || end_branch) {
     c.record.clear();

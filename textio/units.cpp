@@ -38,7 +38,9 @@ Unit& append_unit(std::unique_ptr<Unit> unit) {
 void create_console_unit(int32_t number) {
   auto unit = std::make_unique<Unit>();
   unit->number = number;
-  unit->console_code = number == kStdInputUnit ? -10 : number == kStdOutputUnit ? -11 : -12;
+  unit->console_code = number == kStdInputUnit    ? kStdInputHandle
+                       : number == kStdOutputUnit ? kStdOutputHandle
+                                                  : kStdErrorHandle;
   unit->transfer.resize(kConsoleBufferSize);
   unit->tab_size = tab_size_from_environment();
   unit->readable = number == kStdInputUnit;

@@ -51,7 +51,7 @@ enum class OpenStatus {
 struct Unit {
   int32_t number = 0;
   platform::FileHandle handle = platform::kNoFile;
-  int32_t console_code = 0;  // -10, -11, -12 for the console units, else 0
+  int32_t console_code = 0;  // the standard handle code of a console unit, else 0
   std::string name;
   std::string partial;         // the file written beside `name` until CLOSE commits it
   std::vector<char> transfer;  // the unit's own buffer
