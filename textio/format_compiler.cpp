@@ -1,18 +1,17 @@
 // The format compiler: one pass over the text into the table.
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "textio/format_table.h"
+#include "textio/io_api.h"
 #include "textio/io_error.h"
+#include "textio/report.h"
 
 namespace textio {
 
 namespace {
-
-[[noreturn]] void fail(int32_t code) {
-  throw IoFailure{code};
-}
 
 bool is_digit(char c) {
   return c >= '0' && c <= '9';
@@ -28,6 +27,7 @@ char upper(char c) {
 // explicit stack so that deep nesting costs no native stack.
 class FormatCompiler {
  public:
+  [[noreturn]] void fail(int32_t code) const { throw FormatError{code, pos_}; }
   explicit FormatCompiler(std::string_view text) : text_(text) {}
 
   FormatTable compile() {
@@ -320,8 +320,21 @@ class FormatCompiler {
 
 }  // namespace
 
-FormatTable compile_format(std::string_view text) {
+FormatTable compile_format_or_throw(std::string_view text) {
   return FormatCompiler(text).compile();
+}
+
+FormatTable compile_format(std::string_view text) {
+  try {
+    return compile_format_or_throw(text);
+  } catch (const FormatError& error) {
+    // Formats are compiled once, before any statement uses them, often as
+    // statics: the report cannot wait for a statement to take it.
+    fatal_report("FORTRAN Runtime Error:", runtime_message(error.code), false,
+                 "in format " + std::string(text) + ", offset " + std::to_string(error.offset));
+  } catch (const std::bad_alloc&) {
+    allocation_failed();
+  }
 }
 
 std::string_view literal_text(const FormatTable& table, size_t index) {

@@ -59,13 +59,23 @@ inline size_t span_of(const FormatEntry& entry) {
 
 // Compiles format text (with its outer parentheses). Blanks outside
 // literals are ignored and commas between descriptors may be left out; a
-// comma must follow a descriptor or group. Bad text throws IoFailure:
-// 10009 no '(' first; 10010 parentheses that do not pair (or text ending
-// inside the format); 10011 a literal without its closing quote; 10008 an
-// nH count past the end; 10007 a repeat or X, H, '/' count of zero or
-// beyond 2^31-1; 10012 a count before a quoted literal, ',' or ')';
-// 10006 anything else (unknown letters, F or E without .d, A0, E..E0).
+// comma must follow a descriptor or group. Bad text is a fatal error of the
+// run: "? FORTRAN Runtime Error:", "? " + the message of its code, "? in
+// format <text>, offset <n>" (where the compiler stopped, 0-based), files
+// closed, finish(-1), exit -1. The codes: 10009 no '(' first; 10010 parentheses that do not pair
+// (or text ending inside the format); 10011 a literal without its closing quote; 10008 an nH count
+// past the end; 10007 a repeat or X, H, '/' count of zero or beyond 2^31-1; 10012 a count before a
+// quoted literal, ',' or ')'; 10006 anything else (unknown letters, F or E without .d, A0, E..E0).
 FormatTable compile_format(std::string_view text);
+
+// Bad format text and where in it the compiler stopped.
+struct FormatError {
+  int32_t code;
+  size_t offset;
+};
+// The same compiler for text a caller checks itself (the fuzzer, tests):
+// bad text throws FormatError.
+FormatTable compile_format_or_throw(std::string_view text);
 
 // Text of the literal whose entry is at `index`.
 std::string_view literal_text(const FormatTable& table, size_t index);
