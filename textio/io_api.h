@@ -98,10 +98,4 @@ bool unit_is_file(int32_t unit, std::string_view name);
 void assign_character(char* destination, size_t destination_length, const char* source,
                       size_t source_length);
 
-// Closes every file unit, writing out buffered bytes (used by STOP, reports
-// and end_run; exposed for tests).
-void close_all_units();
-// Forgets every unit and buffer without closing (tests only).
-void reset_runtime_for_tests();
-
 }  // namespace textio

@@ -75,10 +75,8 @@ std::string_view runtime_message(int32_t code);  // 10000..10072
 std::string_view system_message(int32_t code);   // 0..2405
 std::string_view statement_name(int32_t kind);   // 0..7
 
-// Ends the process: calls the installed exit seam. Tests replace the seam
-// (for example with one that throws) to observe the end of a run.
-using ProcessExit = void (*)(int32_t status);
-void set_process_exit(ProcessExit exit_function);
+// Ends the process through the exit seam of textio/testing.h (by default
+// the process's own exit).
 [[noreturn]] void exit_process(int32_t status);
 
 }  // namespace textio

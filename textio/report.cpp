@@ -7,6 +7,7 @@
 #include "textio/io_api.h"
 #include "textio/io_error.h"
 #include "textio/statement.h"
+#include "textio/testing.h"
 #include "textio/units.h"
 
 namespace textio {
@@ -108,11 +109,6 @@ void end_run() {
 void normal_exit(int32_t status) {
   exit_hooks().finish(status);
   exit_process(status);
-}
-
-void close_all_units() {
-  close_everything(true);
-  context().record.clear();
 }
 
 void reset_runtime_for_tests() {

@@ -12,6 +12,7 @@
 #include "textio/io_api.h"
 #include "textio/io_error.h"
 #include "textio/record_buffer.h"
+#include "textio/testing.h"
 
 namespace textio {
 namespace {
