@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "textio/format_table.h"
+#include "textio/run_end.h"
 
 namespace textio {
 
@@ -78,20 +79,9 @@ struct OpenSpecifiers {
 int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& specifiers = {});
 int32_t close_unit(int32_t unit, std::string_view status = {}, int32_t* iostat = nullptr);
 
-// STOP with its code text: " STOP " (or " STOP" for an empty code), the
-// code and LF on standard error, files closed, finish(0), exit 0.
-[[noreturn]] void stop(std::string_view code);
-// Memory the run needs cannot be had (a failed allocation anywhere, caught
-// by the program): the allocation report of ALLOCATE, units closed,
-// finish(-1), exit -1.
-[[noreturn]] void allocation_failed();
 // Whether unit `unit` is open on the very file `name` names (the same file
 // under another name or link included); false when `name` does not exist.
 bool unit_is_file(int32_t unit, std::string_view name);
-// Closes everything, finish(0), exit 0, writing nothing.
-[[noreturn]] void end_run();
-// The process entry's exit: the low-level finish, then exit with `status`.
-[[noreturn]] void normal_exit(int32_t status);
 
 // Character assignment: copy, cut or blank-pad; overlapping copies behave as
 // through a temporary.

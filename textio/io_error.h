@@ -75,8 +75,4 @@ std::string_view runtime_message(int32_t code);  // 10000..10072
 std::string_view system_message(int32_t code);   // 0..2405
 std::string_view statement_name(int32_t kind);   // 0..7
 
-// Ends the process through the exit seam of textio/testing.h (by default
-// the process's own exit).
-[[noreturn]] void exit_process(int32_t status);
-
 }  // namespace textio

@@ -6,7 +6,7 @@
 #include "textio/console_hooks.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
-#include "textio/statement.h"
+#include "textio/run_end.h"
 #include "textio/testing.h"
 #include "textio/units.h"
 

@@ -261,10 +261,33 @@ void read_list_value(ListInput& input, const IoItem& item, const ItemState& stat
   }
 }
 
+// Ends the statement in `c`: completes the format and ends the record.
+int32_t end_statement(IoContext& c) {
+  if (!c.active) return 0;
+  if (c.failed) {
+    c.active = false;
+    return 1;
+  }
+  const int32_t result = guarded(c, [&c] {
+    if (c.kind == kWrite) {
+      OutputFormat output(c);
+      if (c.format != nullptr) c.walker.finish(output);
+      end_record_of(c, c.format != nullptr);
+    } else {
+      InputFormat input(c);
+      if (c.format != nullptr) c.walker.finish(input);
+      c.record.clear();  // the rest of the record is discarded
+    }
+  });
+  c.active = false;
+  c.list_input.reset();
+  return result;
+}
+
 }  // namespace
 
 void begin_statement(IoContext& c, const IoStatement& statement, int32_t kind) {
-  if (c.active) end_statement();  // a statement left open by a caller ends here
+  if (c.active) end_statement(c);  // a statement left open by a caller ends here
   c.kind = kind;
   c.default_unit = statement.unit == nullptr;
   c.unit_number = statement.unit == nullptr ? -1 : *statement.unit;
@@ -331,26 +354,7 @@ int32_t transfer_item(const IoItem& item) {
 }
 
 int32_t end_statement() {
-  IoContext& c = context();
-  if (!c.active) return 0;
-  if (c.failed) {
-    c.active = false;
-    return 1;
-  }
-  const int32_t result = guarded(c, [&c] {
-    if (c.kind == kWrite) {
-      OutputFormat output(c);
-      if (c.format != nullptr) c.walker.finish(output);
-      end_record_of(c, c.format != nullptr);
-    } else {
-      InputFormat input(c);
-      if (c.format != nullptr) c.walker.finish(input);
-      c.record.clear();  // the rest of the record is discarded
-    }
-  });
-  c.active = false;
-  c.list_input.reset();
-  return result;
+  return end_statement(context());
 }
 
 }  // namespace textio
