@@ -5,7 +5,7 @@
 //   int32_t unit = 10;
 //   IoStatement statement{&unit, 0, nullptr, nullptr};   // list-directed
 //   begin_write(statement);             // calls poll, writes the record's blank
-//   IoItem item{1, kItemReal4, &value, 4};
+//   IoItem item{kItemScalar, kItemReal4, &value, 4};
 //   transfer_item(item);                // converts at the current position
 //   end_statement();                    // completes the format, ends the record
 //
@@ -29,6 +29,13 @@
 namespace textio {
 
 // Item type codes: data class in bits 0-7, element size in bits 15-23.
+enum ItemDataClass : uint32_t {
+  kDataInteger = 2,
+  kDataReal = 3,
+  kDataComplex = 4,
+  kDataLogical = 5,
+  kDataCharacter = 6,
+};
 inline constexpr uint32_t kItemInteger4 = 0x20002;
 inline constexpr uint32_t kItemReal4 = 0x20003;
 inline constexpr uint32_t kItemCharacter = 0x8006;
@@ -46,8 +53,10 @@ struct IoStatement {
   const FormatTable* format;  // nullptr: list-directed
 };
 
+inline constexpr int32_t kItemScalar = 1;  // the only item kind
+
 struct IoItem {
-  int32_t kind;   // 1 = scalar
+  int32_t kind;   // kItemScalar
   uint32_t type;  // kItemInteger4, kItemReal4, kItemCharacter, ...
   void* address;
   int32_t length;  // bytes of a character item

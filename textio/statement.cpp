@@ -26,7 +26,7 @@ WriteStatement::~WriteStatement() {
   end_statement();
 }
 WriteStatement& WriteStatement::integer(int32_t value) {
-  transfer_item(IoItem{1, kItemInteger4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemInteger4, &value, 4});
   return *this;
 }
 WriteStatement& WriteStatement::real(float value) {
@@ -43,12 +43,12 @@ WriteStatement& WriteStatement::real(float value) {
     }
     return *this;
   }
-  transfer_item(IoItem{1, kItemReal4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemReal4, &value, 4});
   return *this;
 }
 WriteStatement& WriteStatement::character(std::string_view text) {
-  transfer_item(
-      IoItem{1, kItemCharacter, const_cast<char*>(text.data()), static_cast<int32_t>(text.size())});
+  transfer_item(IoItem{kItemScalar, kItemCharacter, const_cast<char*>(text.data()),
+                       static_cast<int32_t>(text.size())});
   return *this;
 }
 
@@ -60,15 +60,15 @@ ReadStatement::~ReadStatement() {
   end_statement();
 }
 ReadStatement& ReadStatement::integer(int32_t& value) {
-  transfer_item(IoItem{1, kItemInteger4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemInteger4, &value, 4});
   return *this;
 }
 ReadStatement& ReadStatement::real(float& value) {
-  transfer_item(IoItem{1, kItemReal4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemReal4, &value, 4});
   return *this;
 }
 ReadStatement& ReadStatement::character(char* text, size_t length) {
-  transfer_item(IoItem{1, kItemCharacter, text, static_cast<int32_t>(length)});
+  transfer_item(IoItem{kItemScalar, kItemCharacter, text, static_cast<int32_t>(length)});
   return *this;
 }
 

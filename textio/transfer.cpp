@@ -23,23 +23,23 @@ struct ItemState {
 };
 
 ItemState classify(const IoItem& item) {
-  if (item.kind != 1) throw IoFailure{kInternalError};
+  if (item.kind != kItemScalar) throw IoFailure{kInternalError};
   const uint32_t data_class = item.type & 0xFFu;
   const int32_t size = static_cast<int32_t>((item.type >> 15) & 0x1FFu);
   switch (data_class) {
-    case 2:
+    case kDataInteger:
       if (size == 1 || size == 2 || size == 4) return {ItemClass::kInteger, size};
       break;
-    case 3:
+    case kDataReal:
       if (size == 4 || size == 8) return {ItemClass::kReal, size};
       break;
-    case 4:
+    case kDataComplex:
       if (size == 8 || size == 16) return {ItemClass::kComplex, size};
       break;
-    case 5:
+    case kDataLogical:
       if (size == 1 || size == 2 || size == 4) return {ItemClass::kLogical, size};
       break;
-    case 6:
+    case kDataCharacter:
       return {ItemClass::kCharacter, item.length < 0 ? 0 : item.length};
     default:
       break;
