@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "textio/edit_output.h"
-#include "textio/format_table.h"
+#include "textio/format_walker.h"
 #include "textio/io_error.h"
 #include "textio/record_buffer.h"
 
@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   textio::FormatTable table;
   try {
-    table = textio::compile_format(text);
-  } catch (const textio::IoFailure&) {
+    table = textio::compile_format_or_throw(text);
+  } catch (const textio::FormatError&) {
     return 0;
   }
   double value = 0;

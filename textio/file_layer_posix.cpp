@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "textio/console_hooks.h"
 #include "textio/file_layer.h"
 #include "textio/io_error.h"
 
@@ -298,7 +299,7 @@ int32_t read_standard_input(char* buffer, int32_t size) {
 }
 
 int32_t write_standard_stream(int32_t handle_code, const char* buffer, int32_t size) {
-  const int fd = handle_code == -12 ? STDERR_FILENO : STDOUT_FILENO;
+  const int fd = handle_code == kStdErrorHandle ? STDERR_FILENO : STDOUT_FILENO;
   int32_t done = 0;
   while (done < size) {
     const ssize_t n = ::write(fd, buffer + done, static_cast<size_t>(size - done));

@@ -1,4 +1,4 @@
-// Compiled formats and the walker that steps through them.
+// Compiled formats: the table a format text compiles into once.
 //
 // A format such as "(2X,'ROW ',I4/(10F9.4))" is compiled once into a table
 // of five-word entries: a header entry, one entry per descriptor (a literal
@@ -16,6 +16,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -35,83 +36,48 @@ enum DescriptorCode : int32_t {
   kDescEnd = 29,
 };
 
-// Edit codes the converters are driven by.
-enum EditCode : int32_t {
-  kEditI = 1,
-  kEditF = 5,
-  kEditE = 6,
-  kEditX = 15,
-  kEditA = 12,
-  kEditSlash = 18,
-  kEditLiteral = 19,
-};
-
 using FormatEntry = std::array<int32_t, 5>;
 
 struct FormatTable {
   std::vector<FormatEntry> entries;
 };
 
+// A literal's text runs on through the entries behind it, this many bytes
+// each.
+inline constexpr int32_t kTextPerEntry = 20;
+static_assert(sizeof(FormatEntry) == kTextPerEntry, "literal text runs on through whole entries");
+
+inline int32_t code_of(const FormatEntry& entry) {
+  return entry[0] & 0x7F;
+}
+
+// Entries a descriptor occupies: a literal carries its text behind it.
+inline size_t span_of(const FormatEntry& entry) {
+  if (code_of(entry) != kDescLiteral) return 1;
+  return 1 + static_cast<size_t>((entry[2] + kTextPerEntry - 1) / kTextPerEntry);
+}
+
 // Compiles format text (with its outer parentheses). Blanks outside
 // literals are ignored and commas between descriptors may be left out; a
-// comma must follow a descriptor or group. Bad text throws IoFailure:
-// 10009 no '(' first; 10010 parentheses that do not pair (or text ending
-// inside the format); 10011 a literal without its closing quote; 10008 an
-// nH count past the end; 10007 a repeat or X, H, '/' count of zero or
-// beyond 2^31-1; 10012 a count before a quoted literal, ',' or ')';
-// 10006 anything else (unknown letters, F or E without .d, A0, E..E0).
+// comma must follow a descriptor or group. Bad text is a fatal error of the
+// run: "? FORTRAN Runtime Error:", "? " + the message of its code, "? in
+// format <text>, offset <n>" (where the compiler stopped, 0-based), files
+// closed, finish(-1), exit -1. The codes: 10009 no '(' first; 10010 parentheses that do not pair
+// (or text ending inside the format); 10011 a literal without its closing quote; 10008 an nH count
+// past the end; 10007 a repeat or X, H, '/' count of zero or beyond 2^31-1; 10012 a count before a
+// quoted literal, ',' or ')'; 10006 anything else (unknown letters, F or E without .d, A0, E..E0).
 FormatTable compile_format(std::string_view text);
+
+// Bad format text and where in it the compiler stopped.
+struct FormatError {
+  int32_t code;
+  size_t offset;
+};
+// The same compiler for text a caller checks itself (the fuzzer, tests):
+// bad text throws FormatError.
+FormatTable compile_format_or_throw(std::string_view text);
 
 // Text of the literal whose entry is at `index`.
 std::string_view literal_text(const FormatTable& table, size_t index);
-
-// A data edit descriptor handed to one item.
-struct DataEdit {
-  int32_t edit_code;  // kEditI, kEditF, kEditE or kEditA
-  int32_t w;          // field width; 0 for A without width
-  int32_t d;          // decimals (F), digits (E), minimum digits (I)
-  int32_t e;          // exponent digits for E (2 when not given)
-};
-
-// What the walker asks of the statement it runs in.
-class FormatContext {
- public:
-  virtual ~FormatContext() = default;
-  virtual void emit_literal(std::string_view text) = 0;
-  virtual void move_right(int32_t count) = 0;
-  // A `/`, or the start of format reversion: ends (or, on input, leaves)
-  // the current record.
-  virtual void end_record() = 0;
-};
-
-class FormatWalker {
- public:
-  // Throws IoFailure(10015) past 20 nested groups, and 10006 for a table
-  // whose groups or end entry are malformed (tables not made by
-  // compile_format).
-  void prepare(const FormatTable& table);
-  // Carries out the non-data descriptors up to the next data descriptor and
-  // returns it; reversion at the end entry ends the record first. A format
-  // whose repeated part holds no data descriptor throws 10006 at its second
-  // reversion within one fetch.
-  DataEdit next_data(FormatContext& context);
-  // End of statement: carries out the non-data descriptors up to the next
-  // data descriptor or the end entry (the caller then ends the record).
-  void finish(FormatContext& context);
-
- private:
-  // Carries out the non-data entry at current_ and moves past it.
-  void step(FormatContext& context);
-
-  struct Group {
-    int32_t remaining;
-    size_t first_entry;
-  };
-  const FormatTable* table_ = nullptr;
-  size_t current_ = 0;
-  int32_t repeats_left_ = 0;
-  DataEdit current_edit_{};
-  std::vector<Group> groups_;
-};
 
 }  // namespace textio

@@ -5,7 +5,7 @@
 //   int32_t unit = 10;
 //   IoStatement statement{&unit, 0, nullptr, nullptr};   // list-directed
 //   begin_write(statement);             // calls poll, writes the record's blank
-//   IoItem item{1, kItemReal4, &value, 4};
+//   IoItem item{kItemScalar, kItemReal4, &value, 4};
 //   transfer_item(item);                // converts at the current position
 //   end_statement();                    // completes the format, ends the record
 //
@@ -24,10 +24,18 @@
 #include <string_view>
 
 #include "textio/format_table.h"
+#include "textio/run_end.h"
 
 namespace textio {
 
 // Item type codes: data class in bits 0-7, element size in bits 15-23.
+enum ItemDataClass : uint32_t {
+  kDataInteger = 2,
+  kDataReal = 3,
+  kDataComplex = 4,
+  kDataLogical = 5,
+  kDataCharacter = 6,
+};
 inline constexpr uint32_t kItemInteger4 = 0x20002;
 inline constexpr uint32_t kItemReal4 = 0x20003;
 inline constexpr uint32_t kItemCharacter = 0x8006;
@@ -45,8 +53,10 @@ struct IoStatement {
   const FormatTable* format;  // nullptr: list-directed
 };
 
+inline constexpr int32_t kItemScalar = 1;  // the only item kind
+
 struct IoItem {
-  int32_t kind;   // 1 = scalar
+  int32_t kind;   // kItemScalar
   uint32_t type;  // kItemInteger4, kItemReal4, kItemCharacter, ...
   void* address;
   int32_t length;  // bytes of a character item
@@ -78,30 +88,13 @@ struct OpenSpecifiers {
 int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& specifiers = {});
 int32_t close_unit(int32_t unit, std::string_view status = {}, int32_t* iostat = nullptr);
 
-// STOP with its code text: " STOP " (or " STOP" for an empty code), the
-// code and LF on standard error, files closed, finish(0), exit 0.
-[[noreturn]] void stop(std::string_view code);
-// Memory the run needs cannot be had (a failed allocation anywhere, caught
-// by the program): the allocation report of ALLOCATE, units closed,
-// finish(-1), exit -1.
-[[noreturn]] void allocation_failed();
 // Whether unit `unit` is open on the very file `name` names (the same file
 // under another name or link included); false when `name` does not exist.
 bool unit_is_file(int32_t unit, std::string_view name);
-// Closes everything, finish(0), exit 0, writing nothing.
-[[noreturn]] void end_run();
-// The process entry's exit: the low-level finish, then exit with `status`.
-[[noreturn]] void normal_exit(int32_t status);
 
 // Character assignment: copy, cut or blank-pad; overlapping copies behave as
 // through a temporary.
 void assign_character(char* destination, size_t destination_length, const char* source,
                       size_t source_length);
-
-// Closes every file unit, writing out buffered bytes (used by STOP, reports
-// and end_run; exposed for tests).
-void close_all_units();
-// Forgets every unit and buffer without closing (tests only).
-void reset_runtime_for_tests();
 
 }  // namespace textio

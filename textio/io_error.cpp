@@ -4,6 +4,8 @@
 #include <array>
 
 #include "textio/file_layer.h"
+#include "textio/run_end.h"
+#include "textio/testing.h"
 
 namespace textio {
 namespace {

@@ -28,6 +28,7 @@ enum ErrorCode : int32_t {
   kNegativeUnit = 10029,
   kOpenMismatch = 10030,
   kReadPastEndOfRecord = 10038,
+  kReadPastEndOfRecordNonAdvancing = 10039,
   kIllegalDelim = 10041,
   kIllegalPad = 10042,
   kDeallocateUnallocated = 10045,
@@ -41,6 +42,10 @@ enum ErrorCode : int32_t {
 };
 
 inline constexpr int32_t kFirstRuntimeCode = 10000;
+// What an IOSTAT= variable receives at end of file and at the end of a
+// record in non-advancing input; any other failure gives its code.
+inline constexpr int32_t kIostatEndOfFile = -1;
+inline constexpr int32_t kIostatEndOfRecord = -2;
 inline constexpr int32_t kLastRuntimeCode = 10072;
 
 // Operating-system error codes the reports use on every platform.
@@ -69,11 +74,5 @@ struct IoFailure {
 std::string_view runtime_message(int32_t code);  // 10000..10072
 std::string_view system_message(int32_t code);   // 0..2405
 std::string_view statement_name(int32_t kind);   // 0..7
-
-// Ends the process: calls the installed exit seam. Tests replace the seam
-// (for example with one that throws) to observe the end of a run.
-using ProcessExit = void (*)(int32_t status);
-void set_process_exit(ProcessExit exit_function);
-[[noreturn]] void exit_process(int32_t status);
 
 }  // namespace textio

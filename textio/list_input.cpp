@@ -166,21 +166,21 @@ ListInput::Token ListInput::next_token(bool for_character) {
   for (;;) {
     // Skip blanks, reading further records as needed.
     for (;;) {
-      std::string_view rest = record_.rest();
+      std::string_view rest = record_->rest();
       size_t skip = 0;
       while (skip < rest.size() && is_blank(rest[skip])) ++skip;
-      record_.set_position(record_.position() + skip);
+      record_->set_position(record_->position() + skip);
       if (skip < rest.size()) break;
-      reader_.next_record(record_);
+      reader_->next_record(*record_);
     }
-    std::string_view rest = record_.rest();
+    std::string_view rest = record_->rest();
     const char first = rest[0];
     if (first == '/') {
-      record_.set_position(record_.position() + 1);
+      record_->set_position(record_->position() + 1);
       return Token::kSlash;
     }
     if (first == ',') {
-      record_.set_position(record_.position() + 1);
+      record_->set_position(record_->position() + 1);
       if (ended_by_record_end_) {
         // This comma only closes the token that ended with its line.
         ended_by_record_end_ = false;
@@ -191,28 +191,28 @@ ListInput::Token ListInput::next_token(bool for_character) {
     ended_by_record_end_ = false;
     break;
   }
-  std::string_view rest = record_.rest();
+  std::string_view rest = record_->rest();
   if (for_character && (rest[0] == '\'' || rest[0] == '"')) {
     const char quote = rest[0];
     quoted_ = true;
-    record_.set_position(record_.position() + 1);
+    record_->set_position(record_->position() + 1);
     for (;;) {
-      rest = record_.rest();
+      rest = record_->rest();
       if (rest.empty()) {
-        reader_.next_record(record_);  // the string goes on on the next line
+        reader_->next_record(*record_);  // the string goes on on the next line
         continue;
       }
       const size_t at = rest.find(quote);
       if (at == std::string_view::npos) {
         token_.append(rest);
-        record_.set_position(record_.length());
+        record_->set_position(record_->length());
         continue;
       }
       token_.append(rest.substr(0, at));
-      record_.set_position(record_.position() + at + 1);
-      if (!record_.rest().empty() && record_.rest()[0] == quote) {
+      record_->set_position(record_->position() + at + 1);
+      if (!record_->rest().empty() && record_->rest()[0] == quote) {
         token_.push_back(quote);
-        record_.set_position(record_.position() + 1);
+        record_->set_position(record_->position() + 1);
         continue;
       }
       break;
@@ -223,14 +223,14 @@ ListInput::Token ListInput::next_token(bool for_character) {
   }
   bool repeat_seen = false;
   for (;;) {
-    rest = record_.rest();
+    rest = record_->rest();
     size_t n = 0;
     while (n < rest.size() && !is_blank(rest[n]) && rest[n] != ',' && rest[n] != '/' &&
            !(rest[n] == '*' && !repeat_seen)) {
       ++n;
     }
     token_.append(rest.substr(0, n));
-    record_.set_position(record_.position() + n);
+    record_->set_position(record_->position() + n);
     if (n < rest.size() && rest[n] == '*' && !repeat_seen) {
       // r*value: the characters before the asterisk are the repeat count.
       if (token_.empty()) throw IoFailure{kIllegalRepeatCount};
@@ -243,7 +243,7 @@ ListInput::Token ListInput::next_token(bool for_character) {
       repeat_left_ = count - 1;
       repeat_seen = true;
       token_.clear();
-      record_.set_position(record_.position() + 1);
+      record_->set_position(record_->position() + 1);
       continue;
     }
     break;
@@ -260,20 +260,20 @@ ListInput::Token ListInput::next_token(bool for_character) {
 // is remembered as ended by it; one ended by a blank is not, even when
 // nothing but blanks follows on its line.
 void ListInput::finish_separator() {
-  std::string_view rest = record_.rest();
+  std::string_view rest = record_->rest();
   if (rest.empty()) {
     ended_by_record_end_ = true;
     return;
   }
   if (rest[0] == ',') {
-    record_.set_position(record_.position() + 1);
+    record_->set_position(record_->position() + 1);
     return;
   }
   if (rest[0] == '/') return;
   size_t n = 0;
   while (n < rest.size() && is_blank(rest[n])) ++n;
   if (n < rest.size() && rest[n] == ',') ++n;
-  record_.set_position(record_.position() + n);
+  record_->set_position(record_->position() + n);
 }
 
 // Returns the token for one item, or nullptr for a null value or after '/'.

@@ -23,7 +23,7 @@ class RecordReader {
 // Items whose token is null, or that follow a '/', keep their values.
 class ListInput {
  public:
-  ListInput(RecordBuffer& record, RecordReader& reader) : record_(record), reader_(reader) {}
+  ListInput(RecordBuffer& record, RecordReader& reader) : record_(&record), reader_(&reader) {}
 
   void read_integer(void* address, int32_t bytes);  // 1, 2 or 4 bytes
   void read_real(void* address, int32_t bytes);     // 4 or 8 bytes
@@ -36,8 +36,8 @@ class ListInput {
   void finish_separator();
   const std::string* token_for_item(bool for_character);
 
-  RecordBuffer& record_;
-  RecordReader& reader_;
+  RecordBuffer* record_;  // pointers: the statement context holding a scanner stays assignable
+  RecordReader* reader_;
   std::string token_;
   bool quoted_ = false;
   int64_t repeat_left_ = 0;

@@ -6,7 +6,8 @@
 #include "textio/console_hooks.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
-#include "textio/statement.h"
+#include "textio/run_end.h"
+#include "textio/testing.h"
 #include "textio/units.h"
 
 namespace textio {
@@ -31,6 +32,7 @@ void fatal_report(std::string_view header, std::string_view message, bool statem
   const std::string place(where);  // it may name a unit that closing frees
   c.active = false;                // the statement in progress ends with the process
   close_everything(false);
+  c.record.clear();
   write_error_line("? " + std::string(header) + "\n");
   write_error_line("? " + std::string(message) + "\n");
   if (statement_line) {
@@ -42,9 +44,12 @@ void fatal_report(std::string_view header, std::string_view message, bool statem
   exit_process(-1);
 }
 
-int32_t report_failure(int32_t code) {
-  IoContext& c = context();
-  if (c.status != nullptr) *c.status = code == kReadPastEndOfFile ? -1 : code == 10039 ? -2 : code;
+int32_t report_failure(IoContext& c, int32_t code) {
+  if (c.status != nullptr) {
+    *c.status = code == kReadPastEndOfFile                 ? kIostatEndOfFile
+                : code == kReadPastEndOfRecordNonAdvancing ? kIostatEndOfRecord
+                                                           : code;
+  }
   const bool end_branch = code == kReadPastEndOfFile && (c.handler_flags & kEndBranch) != 0;
   if ((c.handler_flags & kErrBranch) != 0 || end_branch) {
     c.record.clear();
@@ -81,11 +86,13 @@ void fatal_data_error(std::string_view message) {
 void stop(std::string_view code) {
   if (g_ending) exit_process(0);
   g_ending = true;
-  context().active = false;
+  IoContext& c = context();
+  c.active = false;
   write_error_line(code.empty() ? " STOP" : " STOP ");
   if (!code.empty()) write_error_line(code);
   write_error_line("\n");
   close_everything(true);
+  c.record.clear();
   console_hooks().finish(0);
   exit_process(0);
 }
@@ -94,6 +101,7 @@ void end_run() {
   if (g_ending) exit_process(0);
   g_ending = true;
   close_everything(false);  // the run was cut short: no result file is replaced
+  context().record.clear();
   console_hooks().finish(0);
   exit_process(0);
 }
@@ -101,10 +109,6 @@ void end_run() {
 void normal_exit(int32_t status) {
   exit_hooks().finish(status);
   exit_process(status);
-}
-
-void close_all_units() {
-  close_everything(true);
 }
 
 void reset_runtime_for_tests() {

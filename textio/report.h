@@ -6,10 +6,12 @@
 
 namespace textio {
 
+struct IoContext;
+
 // Hands a failure of the current statement to its status variable or
 // branch (returns 1, or 2 for end of file with END=), or ends the process
 // with the three-line report.
-int32_t report_failure(int32_t code);
+int32_t report_failure(IoContext& c, int32_t code);
 
 // Closes the files, writes "? <header>", "? <message>" and the statement
 // line, calls finish(-1) and exits with -1. A failure inside ends at once.

@@ -1,462 +1,14 @@
-// The statement protocol: begin, one call per item, end, over the one
-// statement context of the process. Failures inside are thrown as IoFailure
-// and handed to the report at the entry points.
+// The typed statement surface over the protocol of io_api.h, and the
+// character assignment the program's statements use.
 #include "textio/statement.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cstring>
-#include <memory>
-#include <new>
-#include <optional>
 
-#include "textio/console_hooks.h"
 #include "textio/edit_output.h"
-#include "textio/io_error.h"
-#include "textio/list_input.h"
-#include "textio/powers.h"
-#include "textio/report.h"
-#include "textio/units.h"
+#include "textio/protocol.h"
 
 namespace textio {
-namespace {
-
-enum class ItemClass { kInteger, kReal, kComplex, kLogical, kCharacter };
-
-struct ItemState {
-  ItemClass item_class;
-  int32_t bytes;  // element size (character: the length)
-};
-
-ItemState classify(const IoItem& item) {
-  if (item.kind != 1) throw IoFailure{kInternalError};
-  const uint32_t data_class = item.type & 0xFFu;
-  const int32_t size = static_cast<int32_t>((item.type >> 15) & 0x1FFu);
-  switch (data_class) {
-    case 2:
-      if (size == 1 || size == 2 || size == 4) return {ItemClass::kInteger, size};
-      break;
-    case 3:
-      if (size == 4 || size == 8) return {ItemClass::kReal, size};
-      break;
-    case 4:
-      if (size == 8 || size == 16) return {ItemClass::kComplex, size};
-      break;
-    case 5:
-      if (size == 1 || size == 2 || size == 4) return {ItemClass::kLogical, size};
-      break;
-    case 6:
-      return {ItemClass::kCharacter, item.length < 0 ? 0 : item.length};
-    default:
-      break;
-  }
-  throw IoFailure{kInternalError};
-}
-
-int64_t load_integer(const void* address, int32_t bytes) {
-  if (bytes == 1) return *static_cast<const int8_t*>(address);
-  if (bytes == 2) {
-    int16_t v;
-    std::memcpy(&v, address, 2);
-    return v;
-  }
-  int32_t v;
-  std::memcpy(&v, address, 4);
-  return v;
-}
-
-double load_real(const void* address, int32_t bytes) {
-  if (bytes == 8) {
-    double v;
-    std::memcpy(&v, address, 8);
-    return v;
-  }
-  float v;
-  std::memcpy(&v, address, 4);
-  return v;
-}
-
-// Output side of the walker: literals and positions go into the record,
-// `/` and reversion end it.
-class OutputFormat final : public FormatContext {
- public:
-  void emit_literal(std::string_view text) override { context().record.put(text); }
-  void move_right(int32_t count) override {
-    if (count > 0) context().record.move_right(static_cast<size_t>(count));
-  }
-  void end_record() override { end_output_record(*context().unit); }
-};
-
-// Input side: literals are skipped over, `/` and reversion read a record.
-class InputFormat final : public FormatContext {
- public:
-  void emit_literal(std::string_view text) override {
-    move_right(static_cast<int32_t>(text.size()));
-  }
-  void move_right(int32_t count) override {
-    RecordBuffer& record = context().record;
-    if (count > 0) record.set_position(record.position() + static_cast<size_t>(count));
-  }
-  void end_record() override { read_record(*context().unit, context().record); }
-};
-
-class UnitReader final : public RecordReader {
- public:
-  void next_record(RecordBuffer& record) override { read_record(*context().unit, record); }
-};
-
-UnitReader g_unit_reader;
-std::optional<ListInput> g_list_input;
-
-void begin_statement(const IoStatement& statement, int32_t kind) {
-  IoContext& c = context();
-  if (c.active) end_statement();  // a statement left open by a caller ends here
-  c.kind = kind;
-  c.default_unit = statement.unit == nullptr;
-  c.unit_number = statement.unit == nullptr ? -1 : *statement.unit;
-  c.handler_flags = statement.handler_flags;
-  c.status = statement.status;
-  c.format = statement.format;
-  c.unit = nullptr;
-  c.failed = false;
-  c.active = true;
-  c.list_first_item = true;
-  c.list_last_character = false;
-  c.record_handed_over = 0;
-  c.record.clear();
-  if (c.status != nullptr) *c.status = 0;
-}
-
-int32_t guarded(void (*body)()) {
-  try {
-    body();
-    return 0;
-  } catch (const IoFailure& failure) {
-    return report_failure(failure.code);
-  } catch (const std::bad_alloc&) {
-    return report_failure(kBufferAllocationFailed);
-  }
-}
-
-const IoItem* g_item = nullptr;
-
-void write_formatted_value(const IoItem& item, const ItemState& state, int part) {
-  static OutputFormat output;
-  IoContext& c = context();
-  const DataEdit edit = c.walker.next_data(output);
-  RecordBuffer& out = c.record;
-  const char* bytes = static_cast<const char*>(item.address);
-  switch (state.item_class) {
-    case ItemClass::kInteger:
-    case ItemClass::kLogical: {
-      const int64_t value = load_integer(item.address, state.bytes);
-      if (edit.edit_code == kEditF) {
-        edit_fixed(out, static_cast<double>(value), true, edit.w, edit.d);
-      } else if (edit.edit_code == kEditE) {
-        edit_exponent(out, static_cast<double>(value), true, edit.w, edit.d, edit.e);
-      } else if (state.item_class == ItemClass::kLogical) {
-        edit_character(out, value != 0 ? "T" : "F", edit.w);
-      } else {
-        edit_integer(out, value, edit.w, edit.d);
-      }
-      break;
-    }
-    case ItemClass::kReal:
-    case ItemClass::kComplex: {
-      const int32_t element =
-          state.item_class == ItemClass::kComplex ? state.bytes / 2 : state.bytes;
-      const double value = load_real(bytes + part * element, element);
-      if (edit.edit_code == kEditE) {
-        edit_exponent(out, value, element == 8, edit.w, edit.d, edit.e);
-      } else if (edit.edit_code == kEditI) {
-        edit_integer(out, static_cast<int64_t>(std::isfinite(value) ? std::trunc(value) : 0),
-                     edit.w, edit.d);
-      } else {
-        edit_fixed(out, value, element == 8, edit.w, edit.d);
-      }
-      break;
-    }
-    case ItemClass::kCharacter:
-      edit_character(out, std::string_view(bytes, static_cast<size_t>(state.bytes)), edit.w);
-      break;
-  }
-}
-
-void write_list_value(const IoItem& item, const ItemState& state) {
-  IoContext& c = context();
-  RecordBuffer& out = c.record;
-  const char* bytes = static_cast<const char*>(item.address);
-  switch (state.item_class) {
-    case ItemClass::kInteger:
-      list_integer(out, load_integer(item.address, state.bytes));
-      break;
-    case ItemClass::kLogical:
-      list_logical(out, load_integer(item.address, state.bytes) != 0);
-      break;
-    case ItemClass::kReal:
-      if (state.bytes == 8) {
-        list_double(out, load_real(item.address, 8));
-      } else {
-        float v;
-        std::memcpy(&v, item.address, 4);
-        list_real(out, v);
-      }
-      break;
-    case ItemClass::kComplex: {
-      const int32_t element = state.bytes / 2;
-      out.put(" (");
-      for (int part = 0; part < 2; ++part) {
-        if (part == 1) out.put(',');
-        if (element == 8) {
-          list_double(out, load_real(bytes + 8 * part, 8));
-        } else {
-          float v;
-          std::memcpy(&v, bytes + 4 * part, 4);
-          list_real(out, v);
-        }
-      }
-      out.put(')');
-      break;
-    }
-    case ItemClass::kCharacter: {
-      if (!c.list_first_item && !c.list_last_character) out.put(' ');
-      const std::string_view text(bytes, static_cast<size_t>(state.bytes));
-      const char delimiter = c.unit->delimiter;
-      if (delimiter == 0) {
-        out.put(text);
-      } else {
-        out.put(delimiter);
-        for (const char ch : text) {
-          out.put(ch);
-          if (ch == delimiter) out.put(ch);
-        }
-        out.put(delimiter);
-      }
-      break;
-    }
-  }
-  c.list_first_item = false;
-  c.list_last_character = state.item_class == ItemClass::kCharacter;
-}
-
-void read_formatted_value(const IoItem& item, const ItemState& state, int part) {
-  static InputFormat input;
-  IoContext& c = context();
-  const DataEdit edit = c.walker.next_data(input);
-  RecordBuffer& record = c.record;
-  char* bytes = static_cast<char*>(item.address);
-  if (state.item_class == ItemClass::kCharacter) {
-    edit_input_character(record, bytes, static_cast<size_t>(state.bytes), edit.w);
-    return;
-  }
-  // A numeric field: w characters (what remains of a short record), blanks
-  // ignored; an empty field reads as zero.
-  std::string_view field = record.rest().substr(0, static_cast<size_t>(edit.w > 0 ? edit.w : 0));
-  record.set_position(record.position() + field.size());
-  std::string token;
-  for (const char ch : field) {
-    if (ch != ' ') token.push_back(ch);
-  }
-  if (state.item_class == ItemClass::kReal || state.item_class == ItemClass::kComplex) {
-    double value = token.empty() ? 0.0 : convert_real(token);
-    if (edit.d > 0 && token.find_first_of(".eEdD") == std::string::npos && !token.empty()) {
-      value /= dpow(10.0, edit.d);  // an implied decimal point
-    }
-    const int32_t element = state.item_class == ItemClass::kComplex ? state.bytes / 2 : state.bytes;
-    if (element == 8) {
-      std::memcpy(bytes + 8 * part, &value, 8);
-    } else {
-      const auto single = static_cast<float>(value);
-      std::memcpy(bytes + 4 * part, &single, 4);
-    }
-  } else {
-    const int32_t value = token.empty() ? 0 : convert_integer(token);
-    std::memcpy(bytes, &value, static_cast<size_t>(state.bytes == 4 ? 4 : state.bytes));
-  }
-}
-
-void read_list_value(const IoItem& item, const ItemState& state) {
-  char* bytes = static_cast<char*>(item.address);
-  switch (state.item_class) {
-    case ItemClass::kInteger:
-      g_list_input->read_integer(bytes, state.bytes);
-      break;
-    case ItemClass::kLogical:
-      g_list_input->read_logical(bytes, state.bytes);
-      break;
-    case ItemClass::kReal:
-      g_list_input->read_real(bytes, state.bytes);
-      break;
-    case ItemClass::kComplex:
-      g_list_input->read_real(bytes, state.bytes / 2);
-      g_list_input->read_real(bytes + state.bytes / 2, state.bytes / 2);
-      break;
-    case ItemClass::kCharacter:
-      g_list_input->read_character(bytes, static_cast<size_t>(state.bytes));
-      break;
-  }
-}
-
-}  // namespace
-
-int32_t begin_write(const IoStatement& statement) {
-  console_hooks().poll();
-  begin_statement(statement, kWrite);
-  return guarded([] {
-    IoContext& c = context();
-    if (c.format != nullptr) c.walker.prepare(*c.format);
-    c.unit = &resolve_unit(c.unit_number, c.default_unit, kWrite);
-    if (!c.unit->writable) throw IoFailure{kFileNotOpenForWrite};
-    if (c.format == nullptr) c.record.put(' ');  // list-directed records begin with a blank
-  });
-}
-
-int32_t begin_read(const IoStatement& statement) {
-  begin_statement(statement, kRead);
-  return guarded([] {
-    IoContext& c = context();
-    if (c.format != nullptr) c.walker.prepare(*c.format);
-    c.unit = &resolve_unit(c.unit_number, c.default_unit, kRead);
-    if (c.unit->number != kStdInputUnit) console_hooks().poll();
-    if (!c.unit->readable) throw IoFailure{kFileNotOpenForRead};
-    if (c.format == nullptr) g_list_input.emplace(c.record, g_unit_reader);
-    read_record(*c.unit, c.record);
-  });
-}
-
-int32_t transfer_item(const IoItem& item) {
-  IoContext& c = context();
-  if (!c.active || c.failed) return c.failed ? 1 : 0;
-  g_item = &item;
-  return guarded([] {
-    IoContext& ctx = context();
-    const IoItem& it = *g_item;
-    const ItemState state = classify(it);
-    const int parts = state.item_class == ItemClass::kComplex ? 2 : 1;
-    if (ctx.kind == kWrite) {
-      if (ctx.format == nullptr) {
-        write_list_value(it, state);
-        hand_over_record_piece(*ctx.unit);
-      } else {
-        for (int part = 0; part < parts; ++part) write_formatted_value(it, state, part);
-      }
-    } else if (ctx.format == nullptr) {
-      read_list_value(it, state);
-    } else {
-      for (int part = 0; part < parts; ++part) read_formatted_value(it, state, part);
-    }
-  });
-}
-
-int32_t end_statement() {
-  IoContext& c = context();
-  if (!c.active) return 0;
-  if (c.failed) {
-    c.active = false;
-    return 1;
-  }
-  const int32_t result = guarded([] {
-    IoContext& ctx = context();
-    if (ctx.kind == kWrite) {
-      static OutputFormat output;
-      if (ctx.format != nullptr) ctx.walker.finish(output);
-      end_output_record(*ctx.unit);
-    } else {
-      static InputFormat input;
-      if (ctx.format != nullptr) ctx.walker.finish(input);
-      ctx.record.clear();  // the rest of the record is discarded
-    }
-  });
-  c.active = false;
-  g_list_input.reset();
-  return result;
-}
-
-int32_t open_unit(int32_t unit, std::string_view file, const OpenSpecifiers& specifiers) {
-  console_hooks().poll();
-  IoStatement statement{&unit, specifiers.handler_flags, specifiers.iostat, nullptr};
-  begin_statement(statement, kOpen);
-  static std::string name;
-  static const OpenSpecifiers* spec;
-  static int32_t number;
-  size_t first = file.find_first_not_of(' ');
-  size_t last = file.find_last_not_of(' ');
-  name = first == std::string_view::npos ? std::string()
-                                         : std::string(file.substr(first, last - first + 1));
-  spec = &specifiers;
-  number = unit;
-  const int32_t result = guarded([] {
-    auto one_of = [](std::string_view value, std::initializer_list<std::string_view> allowed,
-                     int32_t code) {
-      if (value.empty()) return;
-      for (const std::string_view a : allowed) {
-        if (value.size() == a.size() &&
-            std::equal(value.begin(), value.end(), a.begin(), [](char x, char y) {
-              return std::toupper(static_cast<unsigned char>(x)) == y;
-            })) {
-          return;
-        }
-      }
-      throw IoFailure{code};
-    };
-    one_of(spec->status, {"NEW", "OLD", "SCRATCH", "UNKNOWN", "REPLACE"}, kBadIolistSpecifier);
-    one_of(spec->access, {"SEQUENTIAL"}, kBadIolistSpecifier);
-    one_of(spec->form, {"FORMATTED"}, kBadIolistSpecifier);
-    one_of(spec->position, {"ASIS", "REWIND"}, kBadIolistSpecifier);
-    one_of(spec->action, {"READ", "WRITE", "READWRITE"}, kBadIolistSpecifier);
-    one_of(spec->delim, {"APOSTROPHE", "QUOTE", "NONE"}, kIllegalDelim);
-    one_of(spec->pad, {"YES", "NO"}, kIllegalPad);
-    one_of(spec->carriage_control, {"LIST", "FORTRAN"}, kBadIolistSpecifier);
-    IoContext& c = context();
-    c.unit = nullptr;
-    if (number < 0) throw IoFailure{kNegativeUnit};
-    if (name.empty()) throw IoFailure{kBadFileName};
-    auto upper = [](std::string_view v) {
-      std::string s(v);
-      for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-      return s;
-    };
-    const bool fortran_cc = upper(spec->carriage_control) == "FORTRAN";
-    const bool scratch = upper(spec->status) == "SCRATCH";
-    const bool read_only = upper(spec->action) == "READ";
-    const std::string status = upper(spec->status);
-    const OpenStatus open_status = status == "OLD"       ? OpenStatus::kOld
-                                   : status == "REPLACE" ? OpenStatus::kReplace
-                                                         : OpenStatus::kUnknown;
-    open_connection(number, name, fortran_cc, false, scratch, read_only, open_status);
-    Unit* opened = find_unit(number);
-    const std::string delim = upper(spec->delim);
-    opened->delimiter = delim == "APOSTROPHE" ? '\'' : delim == "QUOTE" ? '"' : 0;
-    opened->pad = upper(spec->pad) != "NO";
-    if (read_only) opened->writable = false;
-  });
-  context().active = false;
-  return result;
-}
-
-int32_t close_unit(int32_t unit, std::string_view status, int32_t* iostat) {
-  console_hooks().poll();
-  IoStatement statement{&unit, 0, iostat, nullptr};
-  begin_statement(statement, kClose);
-  static int32_t number;
-  static bool remove;
-  number = unit;
-  std::string s(status);
-  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  remove = s == "DELETE";
-  const bool bad_status = !s.empty() && s != "KEEP" && s != "DELETE";
-  const int32_t result = guarded(bad_status ? +[] { throw IoFailure{kBadIolistSpecifier}; } : +[] {
-    if (number < 0) throw IoFailure{kNegativeUnit};
-    close_connection(number, remove);
-  });
-  context().active = false;
-  return result;
-}
-
-bool unit_is_file(int32_t unit, std::string_view name) {
-  return connected_to_file(unit, std::string(name));
-}
 
 void assign_character(char* destination, size_t destination_length, const char* source,
                       size_t source_length) {
@@ -464,8 +16,6 @@ void assign_character(char* destination, size_t destination_length, const char* 
   std::memmove(destination, source, n);  // overlap behaves as through a temporary
   if (destination_length > n) std::memset(destination + n, ' ', destination_length - n);
 }
-
-// The typed surface.
 
 WriteStatement::WriteStatement(UnitSpec unit, const FormatTable* format)
     : unit_number_(unit.number) {
@@ -476,7 +26,7 @@ WriteStatement::~WriteStatement() {
   end_statement();
 }
 WriteStatement& WriteStatement::integer(int32_t value) {
-  transfer_item(IoItem{1, kItemInteger4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemInteger4, &value, 4});
   return *this;
 }
 WriteStatement& WriteStatement::real(float value) {
@@ -489,16 +39,16 @@ WriteStatement& WriteStatement::real(float value) {
     c.list_first_item = false;
     c.list_last_character = false;
     if (c.record.length() >= kOutputPieceSize) {
-      guarded([] { hand_over_record_piece(*context().unit); });
+      guarded(c, [&c] { hand_over_record_piece(*c.unit, c.record, c.record_handed_over); });
     }
     return *this;
   }
-  transfer_item(IoItem{1, kItemReal4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemReal4, &value, 4});
   return *this;
 }
 WriteStatement& WriteStatement::character(std::string_view text) {
-  transfer_item(
-      IoItem{1, kItemCharacter, const_cast<char*>(text.data()), static_cast<int32_t>(text.size())});
+  transfer_item(IoItem{kItemScalar, kItemCharacter, const_cast<char*>(text.data()),
+                       static_cast<int32_t>(text.size())});
   return *this;
 }
 
@@ -510,15 +60,15 @@ ReadStatement::~ReadStatement() {
   end_statement();
 }
 ReadStatement& ReadStatement::integer(int32_t& value) {
-  transfer_item(IoItem{1, kItemInteger4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemInteger4, &value, 4});
   return *this;
 }
 ReadStatement& ReadStatement::real(float& value) {
-  transfer_item(IoItem{1, kItemReal4, &value, 4});
+  transfer_item(IoItem{kItemScalar, kItemReal4, &value, 4});
   return *this;
 }
 ReadStatement& ReadStatement::character(char* text, size_t length) {
-  transfer_item(IoItem{1, kItemCharacter, text, static_cast<int32_t>(length)});
+  transfer_item(IoItem{kItemScalar, kItemCharacter, text, static_cast<int32_t>(length)});
   return *this;
 }
 

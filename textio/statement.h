@@ -56,10 +56,4 @@ class ReadStatement {
   int32_t unit_number_;
 };
 
-// A failure the analysis program detects in its own input (an unknown type
-// code, a value that cannot be ranked). Takes the fatal road of a run-time
-// error: files closed, "? Data Error:", "? " + message, the statement line
-// of the last statement, finish(-1), exit -1.
-[[noreturn]] void fatal_data_error(std::string_view message);
-
 }  // namespace textio

@@ -38,7 +38,9 @@ Unit& append_unit(std::unique_ptr<Unit> unit) {
 void create_console_unit(int32_t number) {
   auto unit = std::make_unique<Unit>();
   unit->number = number;
-  unit->console_code = number == kStdInputUnit ? -10 : number == kStdOutputUnit ? -11 : -12;
+  unit->console_code = number == kStdInputUnit    ? kStdInputHandle
+                       : number == kStdOutputUnit ? kStdOutputHandle
+                                                  : kStdErrorHandle;
   unit->transfer.resize(kConsoleBufferSize);
   unit->tab_size = tab_size_from_environment();
   unit->readable = number == kStdInputUnit;
@@ -214,14 +216,12 @@ void flush_unit(Unit& unit) {
   }
 }
 
-void hand_over_record_piece(Unit& unit) {
-  IoContext& c = context();
-  RecordBuffer& record = c.record;
+void hand_over_record_piece(Unit& unit, RecordBuffer& record, uint64_t& handed_over) {
   // Only list-directed records without carriage control are written
   // strictly forward, their bytes final as soon as they stand.
-  if (record.length() < kOutputPieceSize || unit.carriage_control || c.format != nullptr) return;
-  c.record_handed_over += record.length();
-  if (c.record_handed_over > static_cast<uint64_t>(unit.record_limit)) {
+  if (record.length() < kOutputPieceSize || unit.carriage_control) return;
+  handed_over += record.length();
+  if (handed_over > static_cast<uint64_t>(unit.record_limit)) {
     throw IoFailure{kRecordTooLong};
   }
   drop_read_ahead(unit);
@@ -229,10 +229,7 @@ void hand_over_record_piece(Unit& unit) {
   record.clear();
 }
 
-void end_output_record(Unit& unit) {
-  IoContext& c = context();
-  RecordBuffer& record = c.record;
-  const uint64_t handed_over = std::exchange(c.record_handed_over, 0);
+void end_output_record(Unit& unit, RecordBuffer& record, uint64_t handed_over, bool control_byte) {
   if (handed_over + record.length() > static_cast<uint64_t>(unit.record_limit)) {
     throw IoFailure{kRecordTooLong};
   }
@@ -242,7 +239,7 @@ void end_output_record(Unit& unit) {
     record.put('\r');
     std::string_view text = record.text();
     char prefix_byte = ' ';
-    if (context().format == nullptr) {
+    if (!control_byte) {
       put_transfer(unit, "\n", 1);
     } else {
       if (text.size() > 1) {
@@ -415,7 +412,6 @@ void close_everything(bool complete) {
     }
   }
   unit_table().clear();
-  context().record.clear();
 }
 
 bool connected_to_file(int32_t number, const std::string& name) {

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "textio/file_layer.h"
-#include "textio/format_table.h"
+#include "textio/format_walker.h"
+#include "textio/list_input.h"
 #include "textio/record_buffer.h"
 
 namespace textio {
@@ -50,7 +51,7 @@ enum class OpenStatus {
 struct Unit {
   int32_t number = 0;
   platform::FileHandle handle = platform::kNoFile;
-  int32_t console_code = 0;  // -10, -11, -12 for the console units, else 0
+  int32_t console_code = 0;  // the standard handle code of a console unit, else 0
   std::string name;
   std::string partial;         // the file written beside `name` until CLOSE commits it
   std::vector<char> transfer;  // the unit's own buffer
@@ -78,7 +79,18 @@ struct Unit {
   bool is_console() const { return console_code != 0; }
 };
 
-// The one statement context of the process.
+// Input: reads the next record of `unit` into the record buffer.
+void read_record(Unit& unit, RecordBuffer& record);
+
+// The records of the unit a list-directed READ takes its values from.
+class UnitReader final : public RecordReader {
+ public:
+  Unit* unit = nullptr;
+  void next_record(RecordBuffer& record) override { read_record(*unit, record); }
+};
+
+// The one statement context of the process. Each entry point reaches it
+// once and passes it down.
 struct IoContext {
   int32_t kind = kWrite;
   bool default_unit = false;
@@ -94,6 +106,8 @@ struct IoContext {
   bool list_last_character = false;  // list-directed output: last item was text
   uint64_t record_handed_over = 0;   // output bytes of this record already in the unit
   RecordBuffer record;
+  UnitReader unit_reader;
+  std::optional<ListInput> list_input;  // the scanner of a list-directed READ
 };
 
 IoContext& context();
@@ -106,16 +120,17 @@ int32_t tab_size_from_environment();
 Unit& resolve_unit(int32_t number, bool is_default, int32_t kind);
 Unit* find_unit(int32_t number);
 
-// Output: ends the record in the context's record buffer and hands it to
-// `unit` (CR LF, carriage control, transfer buffer, flush for devices).
-void end_output_record(Unit& unit);
-// List-directed output: hands what the record holds so far to `unit` when it
-// has grown to a piece worth writing. The record goes on where it stopped.
-void hand_over_record_piece(Unit& unit);
+// Output: ends `record` and hands it to `unit` (CR LF, carriage control,
+// transfer buffer, flush for devices). `handed_over` bytes of the record are
+// in the unit already. With `control_byte` (a formatted record on a unit
+// with carriage control) the record's first byte is the control character.
+void end_output_record(Unit& unit, RecordBuffer& record, uint64_t handed_over, bool control_byte);
+// List-directed output: hands what `record` holds so far to `unit` when it
+// has grown to a piece worth writing, adding its length to `handed_over`.
+// The record goes on where it stopped.
+void hand_over_record_piece(Unit& unit, RecordBuffer& record, uint64_t& handed_over);
 // Writes out a transfer buffer holding unwritten bytes.
 void flush_unit(Unit& unit);
-// Input: reads the next record of `unit` into the record buffer.
-void read_record(Unit& unit, RecordBuffer& record);
 
 // OPEN with a trimmed name; CLOSE; closing everything.
 void open_connection(int32_t number, const std::string& name, bool fortran_carriage_control,

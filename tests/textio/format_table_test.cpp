@@ -8,16 +8,19 @@
 #include <vector>
 
 #include "textio/edit_output.h"
+#include "textio/format_walker.h"
+#include "textio/io_api.h"
 #include "textio/io_error.h"
 #include "textio/record_buffer.h"
+#include "textio/testing.h"
 
 namespace textio {
 namespace {
 
 int32_t failure_code(std::string_view text) {
   try {
-    compile_format(text);
-  } catch (const IoFailure& failure) {
+    compile_format_or_throw(text);
+  } catch (const FormatError& failure) {
     return failure.code;
   }
   return 0;
@@ -95,6 +98,38 @@ TEST(FormatTableTest, LongLiteralTextIsZeroPadded) {
   std::memcpy(tail, table.entries[3].data(), 20);
   EXPECT_EQ(std::string(tail, 20), "x" + std::string(19, '\0'));
   EXPECT_EQ(table.entries[4][4], -3);
+}
+
+size_t failure_offset(std::string_view text) {
+  try {
+    compile_format_or_throw(text);
+  } catch (const FormatError& failure) {
+    return failure.offset;
+  }
+  return std::string_view::npos;
+}
+
+#ifdef _WIN32
+constexpr int kFailedRunStatus = -1;
+#else
+constexpr int kFailedRunStatus = 255;  // exit(-1) as the parent sees it
+#endif
+
+// A bad format compiled as a static ends the run through the report, naming
+// the text and where the compiler stopped, instead of an uncaught throw.
+TEST(FormatTableDeathTest, BadTextIsReportedWithTextAndOffset) {
+  EXPECT_EQ(failure_offset("(I4,Q5)"), 4u);
+  EXPECT_EQ(failure_offset("I4"), 0u);
+  EXPECT_EQ(failure_offset("(I4"), 3u);
+  EXPECT_EXIT(
+      {
+        reset_runtime_for_tests();
+        static const FormatTable bad = compile_format("(I4,Q5)");
+        (void)bad;
+      },
+      ::testing::ExitedWithCode(kFailedRunStatus),
+      "^\\? FORTRAN Runtime Error:\n\\? Error in format string\n"
+      "\\? in format \\(I4,Q5\\), offset 4\n$");
 }
 
 TEST(FormatTableTest, DescriptorWords) {

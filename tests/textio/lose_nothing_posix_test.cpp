@@ -17,11 +17,13 @@
 
 #include "support/capture.h"
 #include "textio/allocate.h"
+#include "textio/console_hooks.h"
 #include "textio/file_layer.h"
 #include "textio/format_table.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
 #include "textio/statement.h"
+#include "textio/testing.h"
 
 namespace textio {
 namespace {
@@ -70,6 +72,36 @@ void write_loads_limited(int records, rlim_t size_limit, const std::string& repo
         ::_exit(0);
       },
       ::testing::ExitedWithCode(255), report);
+}
+
+// A record that cannot be written fails in the statement's destructor,
+// which the tests' throwing exit seam cannot reach: the report names the
+// WRITE and the run ends with -1.
+TEST(ResultFilesDeathTest, ARecordEndFailingInTheDestructorIsReported) {
+  EXPECT_EXIT(
+      {
+        reset_runtime_for_tests();
+        open_unit(10, "/dev/full");
+        WriteStatement{unit(10)}.character("x");
+        ::_exit(0);
+      },
+      ::testing::ExitedWithCode(255),
+      "^\\? System Error:\n\\? There is not enough space on the disk\\.\n"
+      "\\? WRITE\\(UNIT=10,\\.\\.\\.\n$");
+}
+
+// A failure while the run is already ending (here in the finish hook of a
+// report) ends the process at once instead of reporting again.
+TEST(ResultFilesDeathTest, AFailureWhileEndingExitsAtOnce) {
+  EXPECT_EXIT(
+      {
+        reset_runtime_for_tests();
+        ConsoleHooks hooks;
+        hooks.finish = [](int32_t) { fatal_data_error("second"); };
+        install_console_hooks(hooks);
+        fatal_data_error("first");
+      },
+      ::testing::ExitedWithCode(255), "^\\? Data Error:\n\\? first\n\\? [A-Z]+\\(UNIT=[^\n]*\n$");
 }
 
 TEST(ResultFilesDeathTest, AFailedWriteLeavesTheOldFileAsItWas) {

@@ -23,6 +23,7 @@
 #include "tests/host/core/support/fake_platform.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
+#include "textio/testing.h"
 #define TOVA_WHOLE_RUN(name) name
 #else
 #define TOVA_WHOLE_RUN(name) DISABLED_##name

@@ -18,6 +18,7 @@
 #include "textio/io_api.h"
 #include "textio/io_error.h"
 #include "textio/statement.h"
+#include "textio/testing.h"
 
 namespace tova::host::testing {
 namespace {

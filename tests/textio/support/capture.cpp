@@ -7,6 +7,7 @@
 
 #include "textio/io_api.h"
 #include "textio/io_error.h"
+#include "textio/testing.h"
 
 namespace textio::testing {
 
