@@ -18,6 +18,10 @@
 //   std::vector<float> gower = tova::api::gower(data);
 //   // the MATRIX.DIS semimatrix: (1,1), (1,2), (2,2), (1,3), ...
 //
+// The same steps in place, over arrays the caller owns (the console run,
+// whose arrays come from the run-time's ALLOCATE and are freed between the
+// steps), are at the end of this header.
+//
 // Errors. The console run ends the process on bad input; these functions
 // throw tova::api::Error instead, before any work: an unknown type code, a
 // NaN or infinite value in any variable, a value above 1.0E31 in a variable
@@ -32,10 +36,22 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace tova {
+// The views the steps in place work on (data_set.h, report.h, eigen.h).
+struct DataSet;
+struct Ordination;
+class EigenProgress;
+template <class T>
+class Vector;
+template <class T>
+class Matrix;
+}  // namespace tova
 
 namespace tova::api {
 
@@ -123,4 +139,44 @@ std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t objec
 void condensed(const std::vector<float>& semimatrix, int64_t objects, float* out);
 void condensed(const std::vector<float>& semimatrix, int64_t objects, double* out);
 
+// ---------------------------------------------------------------------------
+// The steps in place. Every function above runs these on arrays of its own;
+// a caller that owns its arrays calls them over views of those arrays
+// (tova::DataSet of data_set.h, tova::Ordination of report.h), in this order:
+//
+//   tova::DataSet data = tova::data_set_over(n, m, {values, types, range,
+//                                                   minimum, periods, ties});
+//   // types, periods and values filled in, every type code known
+//   // (find_unknown_type); range, minimum and ties are written by prepare.
+//   if (auto refused = tova::api::in_place::prepare(data)) stop(*refused);
+//   tova::api::in_place::associate(data, correlations, distances);  // m x m
+//   // here the console run lists the matrices and frees its work arrays
+//   tova::api::in_place::ordinate(correlations, ordination, progress);
+//   tova::api::in_place::gower(data, semimatrix);  // n(n + 1)/2
+//
+// Nothing is allocated here but the kernels' own per-thread work space.
+namespace in_place {
+
+// The check for values no step can use (a NaN or an infinity anywhere; in a
+// variable of types 2 to 5 a value above 1.0E31), then the preparation of
+// the variables: ranks and tie counts, value ranges, type 33 turned into 3.
+// A refused data set is left as it was; the message names the value.
+std::optional<std::string> prepare(tova::DataSet& data);
+
+// The D-correlation and squared-distance matrices of prepared data,
+// diagonals (1.0 and 0.0) included.
+void associate(const tova::DataSet& prepared, tova::Matrix<float> d_correlation,
+               tova::Matrix<float> squared_distance, int threads = 0);
+
+// Packs the D-correlation matrix into ordination.packed, finds its
+// eigenvalues and eigenvectors (progress records to `progress`), and sets
+// the positive components: count, sum, percentages and, in the first
+// columns of ordination.vectors, the loadings.
+void ordinate(tova::Matrix<float> d_correlation, tova::Ordination& ordination,
+              tova::EigenProgress& progress);
+
+// The Gower semimatrix of prepared data, packed as gower() returns it.
+void gower(const tova::DataSet& prepared, tova::Vector<float> semimatrix, int threads = 0);
+
+}  // namespace in_place
 }  // namespace tova::api
