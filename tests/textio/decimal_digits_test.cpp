@@ -1,3 +1,6 @@
+// The digit algorithm and its rounding rule on the packed form the
+// conversions use: golden rows, a long division written out again, and the
+// string form of the reference.
 #include "textio/decimal_digits.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 #include <string>
 
 #include "textio/powers.h"
+#include "textio/support/output_reference.h"
 
 namespace textio {
 namespace {
@@ -28,7 +32,13 @@ float from_bits32(uint32_t b) {
   std::memcpy(&v, &b, 4);
   return v;
 }
-std::string digit_string(const DecimalDigits& d) {
+// The twenty positions of the digit string.
+std::string digit_string(const PackedDigits& d) {
+  std::string text(20, '0');
+  if (d.kind == PackedDigits::kFinite) write_generated(d, text.data());
+  return text;
+}
+std::string digit_string(const reference::DecimalDigits& d) {
   return std::string(d.digits, 20);
 }
 
@@ -104,9 +114,9 @@ TEST(DecimalDigitsTest, GoldenValues) {
       {uint64_t{146} << 52, true, "09924161033296100000", -263, false},
   };
   for (const DigitsRow& row : rows) {
-    const DecimalDigits d = decimal_digits(value_of(row), row.is_double);
+    const PackedDigits d = packed_digits(value_of(row), row.is_double);
     SCOPED_TRACE(testing::Message() << std::hex << "bits 0x" << row.bits);
-    EXPECT_EQ(d.kind, DecimalDigits::kFinite);
+    EXPECT_EQ(d.kind, PackedDigits::kFinite);
     EXPECT_EQ(digit_string(d), row.digits);
     EXPECT_EQ(d.exponent, row.h);
     EXPECT_EQ(d.negative, row.negative);
@@ -116,7 +126,7 @@ TEST(DecimalDigitsTest, GoldenValues) {
 TEST(DecimalDigitsTest, ZerosAndSubnormalDoublesAreTwentyZeros) {
   for (uint64_t bits :
        {uint64_t{0}, uint64_t{1} << 63, uint64_t{1}, uint64_t{0x000FFFFFFFFFFFFF}}) {
-    const DecimalDigits d = decimal_digits(from_bits64(bits), true);
+    const PackedDigits d = packed_digits(from_bits64(bits), true);
     EXPECT_EQ(digit_string(d), std::string(20, '0')) << std::hex << bits;
     EXPECT_EQ(d.exponent, 0);
     EXPECT_EQ(d.negative, (bits >> 63) != 0);
@@ -126,20 +136,12 @@ TEST(DecimalDigitsTest, ZerosAndSubnormalDoublesAreTwentyZeros) {
 TEST(DecimalDigitsTest, NotFiniteKeepsItsSign) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(decimal_digits(inf, false).kind, DecimalDigits::kInfinity);
-  EXPECT_FALSE(decimal_digits(inf, false).negative);
-  EXPECT_TRUE(decimal_digits(-inf, true).negative);
-  EXPECT_EQ(decimal_digits(nan, false).kind, DecimalDigits::kNaN);
-  EXPECT_FALSE(decimal_digits(nan, false).negative);
-  EXPECT_TRUE(decimal_digits(-nan, false).negative);
-}
-
-TEST(DecimalDigitsTest, PositionsPastTheTwentiethAreZero) {
-  const DecimalDigits d = decimal_digits(0.123456789, true);
-  EXPECT_EQ(d.at(1), '1');
-  EXPECT_EQ(d.at(21), '0');
-  EXPECT_EQ(d.at(1000), '0');
-  EXPECT_EQ(d.at(0), '0');
+  EXPECT_EQ(packed_digits(inf, false).kind, PackedDigits::kInfinity);
+  EXPECT_FALSE(packed_digits(inf, false).negative);
+  EXPECT_TRUE(packed_digits(-inf, true).negative);
+  EXPECT_EQ(packed_digits(nan, false).kind, PackedDigits::kNaN);
+  EXPECT_FALSE(packed_digits(nan, false).negative);
+  EXPECT_TRUE(packed_digits(-nan, false).negative);
 }
 
 // Rounding rows: the digits before, generated count, m, digits and h change after.
@@ -171,12 +173,11 @@ TEST(DecimalDigitsTest, RoundingRule) {
       {"1234567890123454", 16, 20, "1234567890123454", 0},
   };
   for (const RoundRow& row : rows) {
-    DecimalDigits d;
+    PackedDigits d;
     d.generated = row.generated;
-    std::memset(d.digits, '0', 20);
-    std::memcpy(d.digits, row.before, std::strlen(row.before));
+    d.value = std::stoull(row.before);
     d.exponent = 3;
-    round_digits(d, row.m);
+    round_packed(d, row.m);
     std::string expected(row.after);
     expected.resize(20, '0');
     EXPECT_EQ(digit_string(d), expected) << row.before << " m=" << row.m;
@@ -185,18 +186,42 @@ TEST(DecimalDigitsTest, RoundingRule) {
 }
 
 TEST(DecimalDigitsTest, RoundingLeavesNotFiniteAlone) {
-  DecimalDigits d = decimal_digits(std::numeric_limits<double>::quiet_NaN(), false);
-  round_digits(d, 3);
-  EXPECT_EQ(d.kind, DecimalDigits::kNaN);
+  PackedDigits d = packed_digits(std::numeric_limits<double>::quiet_NaN(), false);
+  round_packed(d, 3);
+  EXPECT_EQ(d.kind, PackedDigits::kNaN);
+  EXPECT_EQ(d.value, 0u);
 }
 
-// Against the reference, and the digits read back lie within one unit of
-// the last digit below the value.
+// The packed rounding against the string form's, for every m, on digit
+// strings of random values and on the nines that carry.
+TEST(DecimalDigitsTest, RoundingAgreesWithTheStringForm) {
+  std::mt19937_64 random(20261209);
+  for (int i = 0; i < 4000; ++i) {
+    const bool is_double = i % 2 == 1;
+    const double value =
+        i < 40      ? (1.0 - std::ldexp(1.0, -(i / 2 + 1)))
+        : is_double ? from_bits64(random() >> 2)
+                    : static_cast<double>(from_bits32(static_cast<uint32_t>(random() >> 34)));
+    for (int32_t m = -2; m <= 19; ++m) {
+      PackedDigits packed = packed_digits(value, is_double);
+      reference::DecimalDigits string_form = reference::decimal_digits(value, is_double);
+      round_packed(packed, m);
+      reference::round_digits(string_form, m);
+      ASSERT_EQ(digit_string(packed), digit_string(string_form)) << value << " m " << m;
+      ASSERT_EQ(packed.exponent, string_form.exponent) << value << " m " << m;
+    }
+  }
+}
+
+// Against the long division, and against the string form of the reference.
 void check_against_reference(double value, bool is_double, uint64_t bits) {
-  const DecimalDigits d = decimal_digits(value, is_double);
+  const PackedDigits d = packed_digits(value, is_double);
   const Reference r = reference_digits(value, is_double);
   ASSERT_EQ(digit_string(d), r.digits) << std::hex << "bits 0x" << bits;
   ASSERT_EQ(d.exponent, r.h) << std::hex << "bits 0x" << bits;
+  const reference::DecimalDigits string_form = reference::decimal_digits(value, is_double);
+  ASSERT_EQ(digit_string(string_form), r.digits) << std::hex << "bits 0x" << bits;
+  ASSERT_EQ(string_form.exponent, r.h) << std::hex << "bits 0x" << bits;
 }
 
 TEST(DecimalDigitsTest, SampledFloatsMatchTheReference) {
@@ -207,11 +232,10 @@ TEST(DecimalDigitsTest, SampledFloatsMatchTheReference) {
     if (!std::isfinite(f)) continue;
     const double v = static_cast<double>(f);
     check_against_reference(v, false, bits);
-    const DecimalDigits d = decimal_digits(v, false);
+    const PackedDigits d = packed_digits(v, false);
     if (v == 0) continue;
     // 0.D1..D8 x 10^h truncates |v| to eight digits.
-    double shown = 0;
-    for (int k = 0; k < 8; ++k) shown = shown * 10 + (d.digits[k] - '0');
+    const auto shown = static_cast<double>(d.value);
     const double unit = std::pow(10.0, d.exponent - 8);
     const double magnitude = std::fabs(v);
     ASSERT_LE(shown * unit, magnitude * (1 + 1e-12)) << std::hex << bits;

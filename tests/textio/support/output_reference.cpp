@@ -57,6 +57,8 @@ void increment(DecimalDigits& d, int32_t count) {
   carry_out(d);
 }
 
+}  // namespace
+
 DecimalDigits decimal_digits(double value, bool is_double) {
   DecimalDigits d;
   d.generated = is_double ? 16 : 8;
@@ -121,6 +123,8 @@ void round_digits(DecimalDigits& d, int32_t m) {
   d.digits[last] = '0';
   increment(d, last);
 }
+
+namespace {
 
 void blanks(RecordBuffer& out, int64_t count) {
   if (count > 0) out.fill(' ', static_cast<size_t>(count));

@@ -27,6 +27,12 @@ struct DecimalDigits {
   }
 };
 
+// The digits of `value` (a widened 4-byte real unless `is_double`) as a
+// string, and the rounding rule applied to that string: the form the fast
+// conversions pack into one integer.
+DecimalDigits decimal_digits(double value, bool is_double);
+void round_digits(DecimalDigits& digits, int32_t m);
+
 void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d);
 void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,
                    int32_t e);
