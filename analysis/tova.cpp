@@ -291,10 +291,11 @@ void gower(const tova::DataSet& prepared, Vector<float> semimatrix, int threads)
 
 namespace {
 
-template <class Out>
-void condense(const std::vector<float>& semimatrix, int64_t n, Out* out) {
+template <class In, class Out>
+void condense(const std::vector<In>& semimatrix, int64_t n, Out* out) {
   if (static_cast<int64_t>(semimatrix.size()) != packed_size(n)) {
-    throw Error("semimatrix of the wrong size for " + std::to_string(n) + " objects");
+    throw Error(std::to_string(semimatrix.size()) + " values for " + std::to_string(n) +
+                " objects (expected " + std::to_string(packed_size(n)) + ")");
   }
   // In blocks of columns j: the packed triangle runs down its columns, the
   // condensed order along its rows, and a block keeps both in cache.
@@ -319,9 +320,12 @@ void condensed(const std::vector<float>& semimatrix, int64_t n, float* out) {
 void condensed(const std::vector<float>& semimatrix, int64_t n, double* out) {
   condense(semimatrix, n, out);
 }
+void condensed(const std::vector<double>& semimatrix, int64_t n, double* out) {
+  condense(semimatrix, n, out);
+}
 
 std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t n) {
-  std::vector<float> out(static_cast<size_t>(n > 1 ? n * (n - 1) / 2 : 0));
+  std::vector<float> out(static_cast<size_t>(condensed_size(n)));
   condense(semimatrix, n, out.data());
   return out;
 }

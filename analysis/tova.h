@@ -42,6 +42,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/rules.h"
+
 namespace tova {
 // The views the steps in place work on (data_set.h, report.h, eigen.h).
 struct DataSet;
@@ -59,7 +61,20 @@ struct Error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr float kMissingValue = -1.0f;
+// The vocabulary of the data and of the packed triangle, from the rules of
+// the analysis (rules.h): the missing-value marker, the type codes that
+// exist and those with a period, the position of pair i <= j (1-based).
+inline constexpr float kMissingValue = tova::kMissing;
+using tova::is_circular_type;
+using tova::is_known_type;
+using tova::packed_position;
+using tova::packed_size;
+// The pairs of n objects without the diagonal: the length of the condensed
+// form below.
+constexpr int64_t condensed_size(int64_t objects) {
+  return objects > 1 ? packed_size(objects - 1) : 0;
+}
+
 // At most this many components per variable in LOADS.TXT and on the console.
 inline constexpr int32_t kLoadsColumns = 10;
 
@@ -138,6 +153,8 @@ std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t objec
 // intermediate copy of a large triangle.
 void condensed(const std::vector<float>& semimatrix, int64_t objects, float* out);
 void condensed(const std::vector<float>& semimatrix, int64_t objects, double* out);
+// A semimatrix read back from MATRIX.DIS as doubles.
+void condensed(const std::vector<double>& semimatrix, int64_t objects, double* out);
 
 // ---------------------------------------------------------------------------
 // The steps in place. Every function above runs these on arrays of its own;

@@ -149,6 +149,12 @@ TEST(ApiRun, CondensesInRowOrderAcrossBlocks) {
   for (int64_t i = 1; i <= n; ++i) {
     for (int64_t j = i + 1; j <= n; ++j) ASSERT_EQ(pairs[k++], i + (j * j - j) / 2 - 1);
   }
+  EXPECT_EQ(api::condensed_size(n), static_cast<int64_t>(pairs.size()));
+  EXPECT_EQ(api::condensed_size(1), 0);
+  // A semimatrix read back as doubles, as R reads MATRIX.DIS.
+  std::vector<double> again(pairs.size());
+  api::condensed(std::vector<double>(semimatrix.begin(), semimatrix.end()), n, again.data());
+  EXPECT_EQ(again, pairs);
 }
 
 template <class T>

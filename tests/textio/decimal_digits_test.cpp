@@ -11,17 +11,11 @@
 #include <random>
 #include <string>
 
-#include "textio/powers.h"
 #include "textio/support/output_reference.h"
 
 namespace textio {
 namespace {
 
-uint64_t double_bits(double v) {
-  uint64_t b;
-  std::memcpy(&b, &v, 8);
-  return b;
-}
 double from_bits64(uint64_t b) {
   double v;
   std::memcpy(&v, &b, 8);
@@ -40,43 +34,6 @@ std::string digit_string(const PackedDigits& d) {
 }
 std::string digit_string(const reference::DecimalDigits& d) {
   return std::string(d.digits, 20);
-}
-
-// The scaling step written out again, then the digits by long division of
-// the scaled value's exact binary fraction, one digit at a time.
-struct Reference {
-  std::string digits;
-  int32_t h = 0;
-};
-Reference reference_digits(double value, bool is_double) {
-  Reference r;
-  r.digits.assign(20, '0');
-  const uint64_t bits = double_bits(value);
-  const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
-  if (biased == 0) return r;
-  const double x = std::fabs(value);
-  const int32_t n = biased * 19728 - 20181744;
-  int32_t h0 = n / 65536;
-  if (n % 65536 != 0 && n < 0) --h0;
-  double s = h0 > 0 ? x / dpow(10.0, h0) : h0 < 0 ? x * dpow(10.0, -h0) : x;
-  if (s >= 10.0) {
-    s /= 10.0;
-    r.h = h0 + 2;
-  } else {
-    r.h = h0 + 1;
-  }
-  const uint64_t sb = double_bits(s);
-  const int32_t shift = 1075 - static_cast<int32_t>((sb >> 52) & 0x7FF);
-  const uint64_t mantissa = (sb & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-  uint64_t remainder = mantissa & ((uint64_t{1} << shift) - 1);
-  r.digits[0] = static_cast<char>('0' + (mantissa >> shift));
-  const int count = is_double ? 16 : 8;
-  for (int i = 1; i < count; ++i) {
-    remainder *= 10;
-    r.digits[i] = static_cast<char>('0' + (remainder >> shift));
-    remainder &= (uint64_t{1} << shift) - 1;
-  }
-  return r;
 }
 
 struct DigitsRow {
@@ -216,7 +173,7 @@ TEST(DecimalDigitsTest, RoundingAgreesWithTheStringForm) {
 // Against the long division, and against the string form of the reference.
 void check_against_reference(double value, bool is_double, uint64_t bits) {
   const PackedDigits d = packed_digits(value, is_double);
-  const Reference r = reference_digits(value, is_double);
+  const reference::LongDivision r = reference::long_division_digits(value, is_double);
   ASSERT_EQ(digit_string(d), r.digits) << std::hex << "bits 0x" << bits;
   ASSERT_EQ(d.exponent, r.h) << std::hex << "bits 0x" << bits;
   const reference::DecimalDigits string_form = reference::decimal_digits(value, is_double);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "textio/record_buffer.h"
@@ -32,6 +33,15 @@ struct DecimalDigits {
 // conversions pack into one integer.
 DecimalDigits decimal_digits(double value, bool is_double);
 void round_digits(DecimalDigits& digits, int32_t m);
+
+// The scaling step written out again, then the digits by long division of
+// the scaled value's exact binary fraction, one digit at a time: twenty
+// positions and h, as neither form of the digit algorithm computes them.
+struct LongDivision {
+  std::string digits;
+  int32_t h = 0;
+};
+LongDivision long_division_digits(double value, bool is_double);
 
 void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d);
 void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,
