@@ -14,6 +14,7 @@
 #include "analysis/eigen.h"
 #include "analysis/report.h"
 #include "analysis/tova.h"
+#include "support/recorded_progress.h"
 #include "textio/edit_output.h"
 #include "textio/record_buffer.h"
 
@@ -162,11 +163,6 @@ bool same_bits(const T* a, const std::vector<T>& b) {
   return std::memcmp(a, b.data(), b.size() * sizeof(T)) == 0;
 }
 
-class NoProgress final : public tova::EigenProgress {
-  void started(float) override {}
-  void level(float) override {}
-};
-
 // The steps in place over arrays the caller owns, as the console run calls
 // them: the bits of the functions that own their arrays; a refused data set
 // left as it was.
@@ -207,14 +203,15 @@ TEST(ApiInPlace, GivesTheSameBitsOverTheCallersArrays) {
   work.vectors = tova::Vector<float>(vectors.data(), m * m);
   work.eigenvalues = tova::Vector<float>(eigenvalues.data(), m);
   work.percentages = tova::Vector<float>(percentages.data(), m);
-  NoProgress quiet;
-  api::in_place::ordinate(tova::Matrix<float>(correlations.data(), m, m), work, quiet);
+  tova::test_support::RecordedProgress progress;
+  api::in_place::ordinate(tova::Matrix<float>(correlations.data(), m, m), work, progress);
   const api::Ordination o = api::ordinate(a);
   ASSERT_GT(o.positive_count, 0);
   EXPECT_EQ(work.positive_count, o.positive_count);
   EXPECT_TRUE(same_bits(eigenvalues.data(), o.eigenvalues));
   EXPECT_TRUE(same_bits(percentages.data(), o.percentages));
   EXPECT_TRUE(same_bits(vectors.data(), o.loadings));
+  EXPECT_EQ(progress.levels, o.levels);
 
   std::vector<float> semimatrix(tova::packed_size(n), -9.0f);
   api::in_place::gower(data, tova::Vector<float>(semimatrix.data(), tova::packed_size(n)), 3);
