@@ -1,7 +1,7 @@
 // The analysis as a library: the numbers of a console run without the
 // dialogue, the listings or the result files. Every array returned here holds
-// the same bits as the run prints and writes for the same data; the functions
-// call the modules the console run calls, in the same order.
+// the same bits as the run prints and writes for the same data: the
+// functions run the steps the console run calls (in_place, below).
 //
 // A worked call sequence:
 //
@@ -171,7 +171,9 @@ void condensed(const std::vector<double>& semimatrix, int64_t objects, double* o
 //   tova::api::in_place::ordinate(correlations, ordination, progress);
 //   tova::api::in_place::gower(data, semimatrix);  // n(n + 1)/2
 //
-// Nothing is allocated here but the kernels' own per-thread work space.
+// The steps allocate only their own work space (the ranking's sort, the
+// kernels' per-thread blocks); not getting it throws std::bad_alloc, which
+// the console run reports as a failed ALLOCATE.
 namespace in_place {
 
 // The check for values no step can use (a NaN or an infinity anywhere; in a
