@@ -219,7 +219,7 @@ Association associate(DataSet data, int threads) {
 
 std::vector<float> dissimilarity(const Association& a) {
   std::vector<float> d(a.d_correlation.size());
-  for (size_t k = 0; k < d.size(); ++k) d[k] = f32(1.0 - a.d_correlation[k]);
+  for (size_t k = 0; k < d.size(); ++k) d[k] = one_minus_rho(a.d_correlation[k]);
   return d;
 }
 
