@@ -179,18 +179,11 @@ DataSet parse_data_file(std::string_view text) {
     d.types.assign(static_cast<size_t>(m), 0);
     d.periods.assign(static_cast<size_t>(m), 0.0f);
     d.values.assign(static_cast<size_t>(int64_t{n} * m), 0.0f);
-    {
-      ReadStatement types(records);
-      for (auto& code : d.types) types.integer(code);
-    }
-    if (const auto unknown = find_unknown_type(borrowed_view(d))) throw Error(*unknown);
-    for (int64_t j = 0; j < m; ++j) {
-      if (is_circular_type(d.types[j])) ReadStatement(records).real(d.periods[j]);
-    }
-    for (int64_t i = 0; i < n; ++i) {
-      ReadStatement row(records);
-      for (int64_t j = 0; j < m; ++j) row.real(d.values[static_cast<size_t>(i + j * n)]);
-    }
+    tova::DataSet view = data_set_over(
+        n, m, {d.values.data(), d.types.data(), nullptr, nullptr, d.periods.data(), nullptr});
+    read_records(
+        view, [&records] { return ReadStatement(records); },
+        [](const std::string& unknown) { throw Error(unknown); });
   } catch (const textio::IoFailure& failure) {
     throw Error(read_failure(records.number(), failure));
   }
