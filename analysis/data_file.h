@@ -2,6 +2,7 @@
 // the circular variables and the data rows, all free-form, on unit 1.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,8 @@
 namespace tova {
 
 inline constexpr int32_t kDataUnit = 1;
+// The title record is read into this many characters, blank-padded.
+inline constexpr size_t kTitleLength = 100;
 
 // The first type code that no comparison rule knows (anything but 1 to 7,
 // 33 and 34), as a message naming it and its variable; nothing when all are

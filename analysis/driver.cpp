@@ -99,10 +99,10 @@ namespace {
 void run(const RunAnswers* answers) {
   static const textio::FormatTable kWholeLine = textio::compile_format("(A)");
   char data_file_name[kNameLength];
-  char data_title[kNameLength];
+  char data_title[kTitleLength];
   std::memset(data_file_name, ' ', kNameLength);
-  std::memset(data_title, ' ', kNameLength);
-  const std::string_view title(data_title, kNameLength);
+  std::memset(data_title, ' ', kTitleLength);
+  const std::string_view title(data_title, kTitleLength);
   int32_t gower_option = 0;
   int32_t object_count = 0;
   int32_t variable_count = 0;
@@ -119,7 +119,7 @@ void run(const RunAnswers* answers) {
   textio::OpenSpecifiers existing;
   existing.status = "OLD";
   textio::open_unit(kDataUnit, file_name, existing);
-  ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kNameLength);
+  ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kTitleLength);
   if (answers == nullptr) {
     WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
     ReadStatement(kConsole).integer(gower_option);

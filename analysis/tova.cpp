@@ -26,8 +26,6 @@
 namespace tova::api {
 namespace {
 
-constexpr size_t kTitleLength = 100;
-
 // Records of an in-memory file as the run-time's unit reader gives them:
 // LF ends a record, CR is dropped, tabs go to the next tab stop, and bytes
 // after the last LF never form a record.
