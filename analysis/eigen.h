@@ -90,8 +90,5 @@ void sort_descending(int64_t n, Vector<float> packed, Matrix<float> vectors);
 
 void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors,
                   EigenProgress& progress);
-inline void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors) {
-  jacobi_eigen(order, packed, vectors, console_eigen_progress());
-}
 
 }  // namespace tova
