@@ -21,19 +21,9 @@ std::optional<std::string> find_unknown_type(const DataSet& d) {
 }
 
 void read_data_file(DataSet& d) {
-  {
-    // Reads one record even when there are no variables.
-    ReadStatement types(unit(kDataUnit));
-    for (int64_t j = 1; j <= d.variable_count; ++j) types.integer(d.variable_type(j));
-  }
-  if (const auto unknown = find_unknown_type(d)) textio::fatal_data_error(*unknown);
-  for (int64_t j = 1; j <= d.variable_count; ++j) {
-    if (is_circular_type(d.variable_type(j))) ReadStatement(unit(kDataUnit)).real(d.period(j));
-  }
-  for (int64_t i = 1; i <= d.object_count; ++i) {
-    ReadStatement row(unit(kDataUnit));
-    for (int64_t j = 1; j <= d.variable_count; ++j) row.real(d.data_matrix(i, j));
-  }
+  read_records(
+      d, [] { return ReadStatement(unit(kDataUnit)); },
+      [](const std::string& unknown) { textio::fatal_data_error(unknown); });
 }
 
 }  // namespace tova

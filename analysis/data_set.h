@@ -46,7 +46,7 @@ inline DataSet data_set_over(int32_t n, int32_t m, const DataSetArrays& a) {
 
 // The prepared data as the kernels read it: borrowed views of the arrays,
 // a negative count taken as none.
-inline kernels::PreparedData prepared_view(const DataSet& d, float pair_count) {
+inline kernels::PreparedData prepared_view(const DataSet& d) {
   kernels::PreparedData p;
   p.objects = d.object_count > 0 ? d.object_count : 0;
   p.variables = d.variable_count > 0 ? d.variable_count : 0;
@@ -55,7 +55,7 @@ inline kernels::PreparedData prepared_view(const DataSet& d, float pair_count) {
   p.range = d.variable_range.data();
   p.tie_count = d.tie_count.data();
   p.period = d.period.data();
-  p.pair_count = pair_count;
+  p.pair_count = pair_count_of(d.object_count);
   return p;
 }
 

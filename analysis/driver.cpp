@@ -1,5 +1,6 @@
-// One analysis run, start to STOP. run_analysis owns every scalar and array
-// of the run; the phases are functions over views of them (data_set.h).
+// One analysis run, start to STOP: the dialogue, the run's arrays, the steps
+// of the library API in place over views of them (tova.h), the listings and
+// the result files. run_analysis owns every scalar and array of the run.
 #include "analysis/driver.h"
 
 #include <array>
@@ -9,17 +10,15 @@
 #include <string_view>
 
 #include "analysis/arrays.h"
-#include "analysis/association.h"
 #include "analysis/data_file.h"
 #include "analysis/data_set.h"
 #include "analysis/eigen.h"
 #include "analysis/gower.h"
-#include "analysis/kernels/kernels.h"
 #include "analysis/listings.h"
-#include "analysis/ranks.h"
 #include "analysis/report.h"
 #include "analysis/result_files.h"
 #include "analysis/rules.h"
+#include "analysis/tova.h"
 #include "textio/allocate.h"
 #include "textio/io_api.h"
 #include "textio/statement.h"
@@ -100,10 +99,10 @@ namespace {
 void run(const RunAnswers* answers) {
   static const textio::FormatTable kWholeLine = textio::compile_format("(A)");
   char data_file_name[kNameLength];
-  char data_title[kNameLength];
+  char data_title[kTitleLength];
   std::memset(data_file_name, ' ', kNameLength);
-  std::memset(data_title, ' ', kNameLength);
-  const std::string_view title(data_title, kNameLength);
+  std::memset(data_title, ' ', kTitleLength);
+  const std::string_view title(data_title, kTitleLength);
   int32_t gower_option = 0;
   int32_t object_count = 0;
   int32_t variable_count = 0;
@@ -120,7 +119,7 @@ void run(const RunAnswers* answers) {
   textio::OpenSpecifiers existing;
   existing.status = "OLD";
   textio::open_unit(kDataUnit, file_name, existing);
-  ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kNameLength);
+  ReadStatement(textio::unit(kDataUnit), &kWholeLine).character(data_title, kTitleLength);
   if (answers == nullptr) {
     WriteStatement(kConsole).character(" ENTER 1 FOR COMPUTING GOWER DISSIMILARITIES ");
     ReadStatement(kConsole).integer(gower_option);
@@ -134,9 +133,7 @@ void run(const RunAnswers* answers) {
   // allocation (and its failure report) with their true sizes.
   const int64_t n = object_count;
   const int64_t m = variable_count;
-  const int64_t object_pairs = (n - 1) * n / 2;
-  const float pair_count = f32(static_cast<double>(object_pairs));
-  const int64_t triangle_size = object_pairs + n;
+  const int64_t triangle_size = packed_size(n);
 
   WriteStatement{kConsole};  // no items: a record holding one blank
   WriteStatement(kConsole).character("  ").character(title);
@@ -171,15 +168,10 @@ void run(const RunAnswers* answers) {
   const Matrix<float> distances(squared_distance);
 
   read_data_file(data);
-  set_diagonals(variable_count, correlations, distances);
-  if (const auto unusable = find_unusable_value(data)) textio::fatal_data_error(*unusable);
-  rank_variables(data);
+  if (const auto refused = api::in_place::prepare(data)) textio::fatal_data_error(*refused);
   // The work arrays of group 1 are the literal loops' storage; the kernel
   // keeps its per-thread blocks of its own.
-  if (variable_count > 1) {
-    kernels::d_correlation_fast(prepared_view(data, pair_count), correlations.data(),
-                                distances.data(), 0);
-  }
+  api::in_place::associate(data, correlations, distances);
   list_matrices(variable_count, correlations, distances);
   deallocate_group(group1);
 
@@ -194,9 +186,7 @@ void run(const RunAnswers* answers) {
   ordination.vectors = Vector<float>(vectors);
   ordination.eigenvalues = Vector<float>(eigenvalues);
   ordination.percentages = Vector<float>(percentages);
-  pack_lower_triangle(variable_count, correlations, ordination.packed);
-  jacobi_eigen(variable_count, ordination.packed, ordination.vectors);
-  positive_components(variable_count, ordination);
+  api::in_place::ordinate(correlations, ordination, console_eigen_progress());
   ordination_report(variable_count, ordination);
   write_loads(title, variable_count, ordination);
 
@@ -208,9 +198,7 @@ void run(const RunAnswers* answers) {
     allocate_group(std::array<ArrayDescriptor*, 3>{&semimatrix, &missing_count, &mean_flag});
     GowerArrays gower{Vector<float>(semimatrix), Vector<int32_t>(missing_count),
                       Vector<int32_t>(mean_flag)};
-    if (triangle_size > 0) {
-      kernels::gower_fast(prepared_view(data, pair_count), gower.semimatrix.data(), 0);
-    }
+    api::in_place::gower(data, gower.semimatrix);
     write_matrix_dis(title, object_count, triangle_size, gower.semimatrix);
   }
   textio::stop(" ");

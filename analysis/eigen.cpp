@@ -14,15 +14,6 @@
 namespace tova {
 namespace {
 
-// One element pair of a rotation: x (row or column l) and y (m) become
-// x cos - y sin and x sin + y cos, each rounded at its store.
-inline void rotate_pair(float& x, float& y, double c, double s) {
-  const double old_x = x;
-  const double old_y = y;
-  x = f32(old_x * c - old_y * s);
-  y = f32(old_x * s + old_y * c);
-}
-
 // The contiguous runs of a rotation (columns l and m above row l, and the
 // two eigenvectors), four elements at a time. Vector lanes do what the
 // scalar code does, operation for operation, so the roundings are the same;
@@ -144,21 +135,19 @@ void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenPr
   for (int64_t i = 1; i <= n; ++i) {
     int64_t ij = packed_position(i, i + 1);
     for (int64_t j = i + 1; j <= n; ++j) {
-      offdiag_sum = f32(static_cast<double>(offdiag_sum) + square(a(ij)));
+      offdiag_sum = add_square(offdiag_sum, a(ij));
       ij += j;  // (i, j + 1)
     }
   }
   // Also false for a sum that is not a number.
   if (offdiag_sum > 0.0f) {
-    const float initial_norm = f32(kNormFactor * std::sqrt(static_cast<double>(offdiag_sum)));
-    const float final_threshold =
-        f32(static_cast<double>(initial_norm) * kRelativeStop / static_cast<double>(f32(n)));
+    const auto [initial_norm, final_threshold] = thresholds_for(offdiag_sum, n);
     float threshold = initial_norm;
     int32_t rotated = 0;
     int64_t sweeps = 0;
     progress.started(final_threshold);
     do {
-      threshold = f32(threshold / static_cast<double>(f32(n)));
+      threshold = next_level(threshold, n);
       progress.level(threshold);
       do {
         rotated = 0;
@@ -174,7 +163,7 @@ void jacobi_eigen(int32_t order, Vector<float> a, Vector<float> vectors, EigenPr
         }
         ++sweeps;
       } while (rotated == 1 && sweeps < kSweepLimit);
-    } while (static_cast<double>(threshold) - final_threshold > 0.0 && sweeps < kSweepLimit);
+    } while (above_final(threshold, final_threshold) && sweeps < kSweepLimit);
   }
   sort_descending(n, a, v);
 }

@@ -11,6 +11,7 @@
 //            again nor sign-adjusted.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "analysis/arrays.h"
@@ -51,14 +52,43 @@ Rotation rotation_for(float a_ll, float a_mm, float a_lm);
 // The new (l, l), (m, m) and (l, m), all from the old three.
 void rotate_corner(float& a_ll, float& a_mm, float& a_lm, const Rotation& r);
 
+// One element pair of a rotation: x (row or column l) and y (m) become
+// x cos - y sin and x sin + y cos, each rounded at its store.
+inline void rotate_pair(float& x, float& y, double c, double s) {
+  const double old_x = x;
+  const double old_y = y;
+  x = f32(old_x * c - old_y * s);
+  y = f32(old_x * s + old_y * c);
+}
+
+// The threshold schedule. The squares of the off-diagonal elements are
+// summed in single precision; a positive sum gives the initial norm and the
+// stopping threshold; each level is the one before divided by N, and the
+// levels go on while the threshold lies above the stopping one.
+inline float add_square(float sum, float element) {
+  return f32(static_cast<double>(sum) + square(element));
+}
+struct Thresholds {
+  float initial_norm;
+  float final_threshold;
+};
+inline Thresholds thresholds_for(float offdiag_sum, int64_t n) {
+  const float initial_norm = f32(kNormFactor * std::sqrt(static_cast<double>(offdiag_sum)));
+  return {initial_norm,
+          f32(static_cast<double>(initial_norm) * kRelativeStop / static_cast<double>(f32(n)))};
+}
+inline float next_level(float threshold, int64_t n) {
+  return f32(threshold / static_cast<double>(f32(n)));
+}
+inline bool above_final(float threshold, float final_threshold) {
+  return static_cast<double>(threshold) - final_threshold > 0.0;
+}
+
 // Descending order of the diagonal, the eigenvectors (columns of the n x n
 // vectors) moved along. Equal values are never exchanged with each other.
 void sort_descending(int64_t n, Vector<float> packed, Matrix<float> vectors);
 
 void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors,
                   EigenProgress& progress);
-inline void jacobi_eigen(int32_t order, Vector<float> packed, Vector<float> vectors) {
-  jacobi_eigen(order, packed, vectors, console_eigen_progress());
-}
 
 }  // namespace tova

@@ -34,7 +34,7 @@ void list_matrices(int32_t n, Matrix<float> d_correlation, Matrix<float> squared
   list_one(" D-CORRELATION MATRIX ", n, k301,
            [&](int64_t i, int64_t j) { return d_correlation(i, j); });
   list_one(" DISSIMILARITY (1-RHO) MATRIX ", n, k301,
-           [&](int64_t i, int64_t j) { return f32(1.0 - d_correlation(i, j)); });
+           [&](int64_t i, int64_t j) { return one_minus_rho(d_correlation(i, j)); });
   list_one(" SQUARED DISTANCES MATRIX ", n, k302,
            [&](int64_t i, int64_t j) { return squared_distance(i, j); });
 }

@@ -56,7 +56,7 @@ RankExtremes rank_column_sorted(DataSet& d, int32_t j) {
     while (last < objects.size() && d.data_matrix(objects[last], j) == v) ++last;
     const auto t = static_cast<int32_t>(last - first);
     ranked += t;
-    const float rank = f32(static_cast<double>(ranked - t) + (static_cast<double>(t) + 1.0) / 2.0);
+    const float rank = mid_rank(ranked - t, t);
     for (size_t k = first; k < last; ++k) {
       const int64_t i = objects[k];
       d.tie_count(i, j) = t;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/data_set.h"
+#include "analysis/rules.h"
 
 namespace tova {
 
@@ -22,6 +23,12 @@ std::optional<std::string> find_unusable_value(const DataSet& data);
 // Above every rankable value, and below every one.
 inline constexpr float kAboveAll = 1.0e31f;
 inline constexpr float kBelowAll = -1.0e31f;
+
+// The rank of each of the t equal values that come after `before` smaller
+// ones: the mean of the positions before + 1 .. before + t.
+inline float mid_rank(int64_t before, int32_t t) {
+  return f32(static_cast<double>(before) + (static_cast<double>(t) + 1.0) / 2.0);
+}
 
 // The last object of the lowest and of the highest rank group a column
 // ranking found, 0 when the column holds no ranked value.

@@ -215,6 +215,11 @@ inline float correlation(const CorrelationSums& sums, float used_pairs) {
   return f32(static_cast<double>(numerator) / std::sqrt(times(a, b)));
 }
 
+// The dissimilarity of two variables, 1 - rho, rounded when it is shown.
+inline float one_minus_rho(float rho) {
+  return f32(1.0 - rho);
+}
+
 // The missing_pairs count as its float chain of +1.0 steps holds it: exact
 // up to 2^24, where adding 1.0 no longer changes the sum.
 inline float counted_pairs(int64_t count) {

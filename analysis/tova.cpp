@@ -1,6 +1,6 @@
-// The library API over the analysis modules. Each function repeats the
-// console run's steps for its result only, on arrays of its own, and checks
-// beforehand what the run-time would refuse by ending the process.
+// The library API over the analysis modules: the steps in place, which the
+// console run calls too, and the functions that run them on arrays of their
+// own after checking what the run-time would refuse by ending the process.
 #include "analysis/tova.h"
 
 #include <algorithm>
@@ -25,8 +25,6 @@
 
 namespace tova::api {
 namespace {
-
-constexpr size_t kTitleLength = 100;
 
 // Records of an in-memory file as the run-time's unit reader gives them:
 // LF ends a record, CR is dropped, tabs go to the next tab stop, and bytes
@@ -79,7 +77,7 @@ class ReadStatement {
   textio::ListInput input_;
 };
 
-// The internal view the analysis modules work on, over arrays owned here.
+// The arrays of a data set prepared here, and the view the steps take.
 struct Prepared {
   std::vector<float> values;
   std::vector<int32_t> types;
@@ -88,9 +86,6 @@ struct Prepared {
   std::vector<float> periods;
   std::vector<int32_t> ties;
   tova::DataSet view;
-  float pair_count = 0.0f;
-
-  kernels::PreparedData kernel_view() const { return prepared_view(view, pair_count); }
 };
 
 tova::DataSet borrowed_view(const DataSet& d) {
@@ -103,9 +98,24 @@ tova::DataSet borrowed_view(const DataSet& d) {
   return v;
 }
 
-// The run's preparation of the variables: ranks, ranges, type 33 as 3.
+// What validate() refuses but the values, which in_place::prepare checks.
+void check_shape(const DataSet& d) {
+  const int64_t m = d.variables();
+  if (d.objects < 0) throw Error("negative object count");
+  if (d.objects > INT32_MAX || m > INT32_MAX) throw Error("too many objects or variables");
+  if (static_cast<int64_t>(d.periods.size()) != m) {
+    throw Error("periods: " + std::to_string(d.periods.size()) + " values for " +
+                std::to_string(m) + " variables");
+  }
+  if (static_cast<int64_t>(d.values.size()) != d.objects * m) {
+    throw Error("values: " + std::to_string(d.values.size()) + " for " + std::to_string(d.objects) +
+                " objects of " + std::to_string(m) + " variables");
+  }
+  if (const auto unknown = find_unknown_type(borrowed_view(d))) throw Error(*unknown);
+}
+
 Prepared prepare(DataSet d) {
-  validate(d);
+  check_shape(d);
   const int64_t n = d.objects;
   const int64_t m = d.variables();
   Prepared p;
@@ -118,8 +128,7 @@ Prepared prepare(DataSet d) {
   p.view = data_set_over(static_cast<int32_t>(n), static_cast<int32_t>(m),
                          {p.values.data(), p.types.data(), p.range.data(), p.minimum.data(),
                           p.periods.data(), p.ties.data()});
-  p.pair_count = pair_count_of(n);
-  rank_variables(p.view);
+  if (auto refused = in_place::prepare(p.view)) throw Error(*refused);
   return p;
 }
 
@@ -146,20 +155,8 @@ std::string read_failure(int64_t record, const textio::IoFailure& failure) {
 }  // namespace
 
 void validate(const DataSet& d) {
-  const int64_t m = d.variables();
-  if (d.objects < 0) throw Error("negative object count");
-  if (d.objects > INT32_MAX || m > INT32_MAX) throw Error("too many objects or variables");
-  if (static_cast<int64_t>(d.periods.size()) != m) {
-    throw Error("periods: " + std::to_string(d.periods.size()) + " values for " +
-                std::to_string(m) + " variables");
-  }
-  if (static_cast<int64_t>(d.values.size()) != d.objects * m) {
-    throw Error("values: " + std::to_string(d.values.size()) + " for " + std::to_string(d.objects) +
-                " objects of " + std::to_string(m) + " variables");
-  }
-  const tova::DataSet view = borrowed_view(d);
-  if (const auto unknown = find_unknown_type(view)) throw Error(*unknown);
-  if (const auto unrankable = find_unusable_value(view)) throw Error(*unrankable);
+  check_shape(d);
+  if (const auto unusable = find_unusable_value(borrowed_view(d))) throw Error(*unusable);
 }
 
 DataSet parse_data_file(std::string_view text) {
@@ -180,18 +177,11 @@ DataSet parse_data_file(std::string_view text) {
     d.types.assign(static_cast<size_t>(m), 0);
     d.periods.assign(static_cast<size_t>(m), 0.0f);
     d.values.assign(static_cast<size_t>(int64_t{n} * m), 0.0f);
-    {
-      ReadStatement types(records);
-      for (auto& code : d.types) types.integer(code);
-    }
-    if (const auto unknown = find_unknown_type(borrowed_view(d))) throw Error(*unknown);
-    for (int64_t j = 0; j < m; ++j) {
-      if (is_circular_type(d.types[j])) ReadStatement(records).real(d.periods[j]);
-    }
-    for (int64_t i = 0; i < n; ++i) {
-      ReadStatement row(records);
-      for (int64_t j = 0; j < m; ++j) row.real(d.values[static_cast<size_t>(i + j * n)]);
-    }
+    tova::DataSet view = data_set_over(
+        n, m, {d.values.data(), d.types.data(), nullptr, nullptr, d.periods.data(), nullptr});
+    read_records(
+        view, [&records] { return ReadStatement(records); },
+        [](const std::string& unknown) { throw Error(unknown); });
   } catch (const textio::IoFailure& failure) {
     throw Error(read_failure(records.number(), failure));
   }
@@ -213,18 +203,14 @@ Association associate(DataSet data, int threads) {
   a.variables = m;
   a.d_correlation.assign(static_cast<size_t>(m * m), 0.0f);
   a.squared_distance.assign(static_cast<size_t>(m * m), 0.0f);
-  const Matrix<float> correlations(a.d_correlation.data(), m, m);
-  const Matrix<float> distances(a.squared_distance.data(), m, m);
-  set_diagonals(static_cast<int32_t>(m), correlations, distances);
-  if (m > 1) {
-    kernels::d_correlation_fast(p.kernel_view(), correlations.data(), distances.data(), threads);
-  }
+  in_place::associate(p.view, Matrix<float>(a.d_correlation.data(), m, m),
+                      Matrix<float>(a.squared_distance.data(), m, m), threads);
   return a;
 }
 
 std::vector<float> dissimilarity(const Association& a) {
   std::vector<float> d(a.d_correlation.size());
-  for (size_t k = 0; k < d.size(); ++k) d[k] = f32(1.0 - a.d_correlation[k]);
+  for (size_t k = 0; k < d.size(); ++k) d[k] = one_minus_rho(a.d_correlation[k]);
   return d;
 }
 
@@ -242,13 +228,10 @@ Ordination ordinate(const Association& a) {
   work.vectors = Vector<float>(vectors.data(), m * m);
   work.eigenvalues = Vector<float>(eigenvalues.data(), m);
   work.percentages = Vector<float>(percentages.data(), m);
-  const auto order = static_cast<int32_t>(m);
   Ordination o;
   RecordedProgress progress(o);
-  pack_lower_triangle(order, Matrix<float>(const_cast<float*>(a.d_correlation.data()), m, m),
-                      work.packed);
-  jacobi_eigen(order, work.packed, work.vectors, progress);
-  positive_components(order, work);
+  in_place::ordinate(Matrix<float>(const_cast<float*>(a.d_correlation.data()), m, m), work,
+                     progress);
   o.variables = m;
   o.eigenvalues = std::move(eigenvalues);
   o.positive_count = work.positive_count;
@@ -262,16 +245,48 @@ std::vector<float> gower(DataSet data, int threads) {
   const int64_t n = data.objects;
   const Prepared p = prepare(std::move(data));
   std::vector<float> semimatrix(static_cast<size_t>(packed_size(n)));
-  if (!semimatrix.empty()) kernels::gower_fast(p.kernel_view(), semimatrix.data(), threads);
+  in_place::gower(p.view, Vector<float>(semimatrix.data(), packed_size(n)), threads);
   return semimatrix;
 }
 
+namespace in_place {
+
+std::optional<std::string> prepare(tova::DataSet& data) {
+  if (auto unusable = find_unusable_value(data)) return unusable;
+  rank_variables(data);
+  return std::nullopt;
+}
+
+void associate(const tova::DataSet& prepared, Matrix<float> d_correlation,
+               Matrix<float> squared_distance, int threads) {
+  set_diagonals(prepared.variable_count, d_correlation, squared_distance);
+  if (prepared.variable_count > 1) {
+    kernels::d_correlation_fast(prepared_view(prepared), d_correlation.data(),
+                                squared_distance.data(), threads);
+  }
+}
+
+void ordinate(Matrix<float> d_correlation, tova::Ordination& ordination, EigenProgress& progress) {
+  const auto order = static_cast<int32_t>(d_correlation.columns());
+  pack_lower_triangle(order, d_correlation, ordination.packed);
+  jacobi_eigen(order, ordination.packed, ordination.vectors, progress);
+  positive_components(order, ordination);
+}
+
+void gower(const tova::DataSet& prepared, Vector<float> semimatrix, int threads) {
+  if (semimatrix.size() > 0)
+    kernels::gower_fast(prepared_view(prepared), semimatrix.data(), threads);
+}
+
+}  // namespace in_place
+
 namespace {
 
-template <class Out>
-void condense(const std::vector<float>& semimatrix, int64_t n, Out* out) {
+template <class In, class Out>
+void condense(const std::vector<In>& semimatrix, int64_t n, Out* out) {
   if (static_cast<int64_t>(semimatrix.size()) != packed_size(n)) {
-    throw Error("semimatrix of the wrong size for " + std::to_string(n) + " objects");
+    throw Error(std::to_string(semimatrix.size()) + " values for " + std::to_string(n) +
+                " objects (expected " + std::to_string(packed_size(n)) + ")");
   }
   // In blocks of columns j: the packed triangle runs down its columns, the
   // condensed order along its rows, and a block keeps both in cache.
@@ -296,9 +311,12 @@ void condensed(const std::vector<float>& semimatrix, int64_t n, float* out) {
 void condensed(const std::vector<float>& semimatrix, int64_t n, double* out) {
   condense(semimatrix, n, out);
 }
+void condensed(const std::vector<double>& semimatrix, int64_t n, double* out) {
+  condense(semimatrix, n, out);
+}
 
 std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t n) {
-  std::vector<float> out(static_cast<size_t>(n > 1 ? n * (n - 1) / 2 : 0));
+  std::vector<float> out(static_cast<size_t>(condensed_size(n)));
   condense(semimatrix, n, out.data());
   return out;
 }

@@ -1,7 +1,7 @@
 // The analysis as a library: the numbers of a console run without the
 // dialogue, the listings or the result files. Every array returned here holds
-// the same bits as the run prints and writes for the same data; the functions
-// call the modules the console run calls, in the same order.
+// the same bits as the run prints and writes for the same data: the
+// functions run the steps the console run calls (in_place, below).
 //
 // A worked call sequence:
 //
@@ -18,6 +18,10 @@
 //   std::vector<float> gower = tova::api::gower(data);
 //   // the MATRIX.DIS semimatrix: (1,1), (1,2), (2,2), (1,3), ...
 //
+// The same steps in place, over arrays the caller owns (the console run,
+// whose arrays come from the run-time's ALLOCATE and are freed between the
+// steps), are at the end of this header.
+//
 // Errors. The console run ends the process on bad input; these functions
 // throw tova::api::Error instead, before any work: an unknown type code, a
 // NaN or infinite value in any variable, a value above 1.0E31 in a variable
@@ -32,10 +36,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "analysis/rules.h"
+
+namespace tova {
+// The views the steps in place work on (data_set.h, report.h, eigen.h).
+struct DataSet;
+struct Ordination;
+class EigenProgress;
+template <class T>
+class Vector;
+template <class T>
+class Matrix;
+}  // namespace tova
 
 namespace tova::api {
 
@@ -43,7 +61,20 @@ struct Error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr float kMissingValue = -1.0f;
+// The vocabulary of the data and of the packed triangle, from the rules of
+// the analysis (rules.h): the missing-value marker, the type codes that
+// exist and those with a period, the position of pair i <= j (1-based).
+inline constexpr float kMissingValue = tova::kMissing;
+using tova::is_circular_type;
+using tova::is_known_type;
+using tova::packed_position;
+using tova::packed_size;
+// The pairs of n objects without the diagonal: the length of the condensed
+// form below.
+constexpr int64_t condensed_size(int64_t objects) {
+  return objects > 1 ? packed_size(objects - 1) : 0;
+}
+
 // At most this many components per variable in LOADS.TXT and on the console.
 inline constexpr int32_t kLoadsColumns = 10;
 
@@ -122,5 +153,49 @@ std::vector<float> condensed(const std::vector<float>& semimatrix, int64_t objec
 // intermediate copy of a large triangle.
 void condensed(const std::vector<float>& semimatrix, int64_t objects, float* out);
 void condensed(const std::vector<float>& semimatrix, int64_t objects, double* out);
+// A semimatrix read back from MATRIX.DIS as doubles.
+void condensed(const std::vector<double>& semimatrix, int64_t objects, double* out);
 
+// ---------------------------------------------------------------------------
+// The steps in place. Every function above runs these on arrays of its own;
+// a caller that owns its arrays calls them over views of those arrays
+// (tova::DataSet of data_set.h, tova::Ordination of report.h), in this order:
+//
+//   tova::DataSet data = tova::data_set_over(n, m, {values, types, range,
+//                                                   minimum, periods, ties});
+//   // types, periods and values filled in, every type code known
+//   // (find_unknown_type); range, minimum and ties are written by prepare.
+//   if (auto refused = tova::api::in_place::prepare(data)) stop(*refused);
+//   tova::api::in_place::associate(data, correlations, distances);  // m x m
+//   // here the console run lists the matrices and frees its work arrays
+//   tova::api::in_place::ordinate(correlations, ordination, progress);
+//   tova::api::in_place::gower(data, semimatrix);  // n(n + 1)/2
+//
+// The steps allocate only their own work space (the ranking's sort, the
+// kernels' per-thread blocks); not getting it throws std::bad_alloc, which
+// the console run reports as a failed ALLOCATE.
+namespace in_place {
+
+// The check for values no step can use (a NaN or an infinity anywhere; in a
+// variable of types 2 to 5 a value above 1.0E31), then the preparation of
+// the variables: ranks and tie counts, value ranges, type 33 turned into 3.
+// A refused data set is left as it was; the message names the value.
+std::optional<std::string> prepare(tova::DataSet& data);
+
+// The D-correlation and squared-distance matrices of prepared data,
+// diagonals (1.0 and 0.0) included.
+void associate(const tova::DataSet& prepared, tova::Matrix<float> d_correlation,
+               tova::Matrix<float> squared_distance, int threads = 0);
+
+// Packs the D-correlation matrix into ordination.packed, finds its
+// eigenvalues and eigenvectors (progress records to `progress`), and sets
+// the positive components: count, sum, percentages and, in the first
+// columns of ordination.vectors, the loadings.
+void ordinate(tova::Matrix<float> d_correlation, tova::Ordination& ordination,
+              tova::EigenProgress& progress);
+
+// The Gower semimatrix of prepared data, packed as gower() returns it.
+void gower(const tova::DataSet& prepared, tova::Vector<float> semimatrix, int threads = 0);
+
+}  // namespace in_place
 }  // namespace tova::api

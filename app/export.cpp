@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/tova.h"
+
 namespace tova {
 namespace {
 
@@ -94,17 +96,17 @@ std::string csv_field(const std::string& s) {
   return q + "\"";
 }
 
-// The semimatrix in the square: pair i <= j (0-based) at i + j(j + 1)/2.
+// The semimatrix in the square, i and j 0-based.
 const std::string& element(const std::vector<std::string>& v, int64_t i, int64_t j) {
   if (i > j) std::swap(i, j);
-  return v[static_cast<size_t>(i + j * (j + 1) / 2)];
+  return v[static_cast<size_t>(api::packed_position(i + 1, j + 1) - 1)];
 }
 
 void export_matrix(const std::vector<std::string>& lines, const std::string& path,
                    const std::string& format, const std::string& label_file, std::ostream& out) {
   const int64_t n = count_in(lines.size() > 1 ? lines[1] : "", path, "object count");
   const auto values = numbers(lines, 2, path);
-  const int64_t expected = n * (n + 1) / 2;
+  const int64_t expected = api::packed_size(n);
   if (static_cast<int64_t>(values.size()) != expected) {
     throw Failure(path + ": " + std::to_string(values.size()) + " values for " + std::to_string(n) +
                   " objects (expected " + std::to_string(expected) + ")");

@@ -24,16 +24,9 @@ void rotate(int64_t n, int64_t l, int64_t m, Vector<float> a, Matrix<float> v) {
     if (i != l && i != m) {
       const int64_t il = pair_position(i, l);
       const int64_t im = pair_position(i, m);
-      const float t =
-          f32(static_cast<double>(a(il)) * r.cosx - static_cast<double>(a(im)) * r.sinx);
-      a(im) = f32(static_cast<double>(a(il)) * r.sinx + static_cast<double>(a(im)) * r.cosx);
-      a(il) = t;
+      rotate_pair(a(il), a(im), r.cosx, r.sinx);
     }
-    float& v_il = v(i, l);
-    float& v_im = v(i, m);
-    const float t = f32(static_cast<double>(v_il) * r.cosx - static_cast<double>(v_im) * r.sinx);
-    v_im = f32(static_cast<double>(v_il) * r.sinx + static_cast<double>(v_im) * r.cosx);
-    v_il = t;
+    rotate_pair(v(i, l), v(i, m), r.cosx, r.sinx);
   }
   rotate_corner(a(ll), a(mm), a(lm), r);
 }
@@ -51,20 +44,18 @@ void jacobi_eigen_reference(int32_t order, Vector<float> a, Vector<float> vector
   float offdiag_sum = 0.0f;
   for (int64_t i = 1; i <= n; ++i) {
     for (int64_t j = i + 1; j <= n; ++j) {
-      offdiag_sum = f32(static_cast<double>(offdiag_sum) + square(a(packed_position(i, j))));
+      offdiag_sum = add_square(offdiag_sum, a(packed_position(i, j)));
     }
   }
   // Also false for a sum that is not a number.
   if (offdiag_sum > 0.0f) {
-    const float initial_norm = f32(kNormFactor * std::sqrt(static_cast<double>(offdiag_sum)));
-    const float final_threshold =
-        f32(static_cast<double>(initial_norm) * kRelativeStop / static_cast<double>(f32(n)));
+    const auto [initial_norm, final_threshold] = thresholds_for(offdiag_sum, n);
     float threshold = initial_norm;
     int32_t rotated = 0;
     int64_t sweeps = 0;
     progress.started(final_threshold);
     do {
-      threshold = f32(threshold / static_cast<double>(f32(n)));
+      threshold = next_level(threshold, n);
       progress.level(threshold);
       do {
         rotated = 0;
@@ -78,7 +69,7 @@ void jacobi_eigen_reference(int32_t order, Vector<float> a, Vector<float> vector
         }
         ++sweeps;
       } while (rotated == 1 && sweeps < kSweepLimit);
-    } while (static_cast<double>(threshold) - final_threshold > 0.0 && sweeps < kSweepLimit);
+    } while (above_final(threshold, final_threshold) && sweeps < kSweepLimit);
   }
   sort_descending(n, a, v);
 }

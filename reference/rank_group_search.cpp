@@ -32,8 +32,7 @@ RankExtremes rank_column_group_search(DataSet& d, int32_t j) {
     for (int64_t i = 1; i <= n; ++i) {
       if (!unranked(i) || d.data_matrix(i, j) != v) continue;
       d.tie_count(i, j) = t;
-      const float rank =
-          f32(static_cast<double>(ranked - t) + (static_cast<double>(t) + 1.0) / 2.0);
+      const float rank = mid_rank(ranked - t, t);
       d.data_matrix(i, j) = rank;
       e.take(rank, i);
     }

@@ -1,8 +1,8 @@
 // The run-time's own decimal digit algorithm for real values: a sign, a
-// string of twenty digits and a decimal exponent h, the value reading
-// 0.D1D2...D20 x 10^h. The digits come from one scaling by a power of ten
-// and exact truncation of the scaled double, not from the C library, so the
-// text of every number is the same on every platform. Layout is elsewhere.
+// digit string and a decimal exponent h, the value reading 0.D1D2... x 10^h.
+// The digits come from one scaling by a power of ten and exact truncation of
+// the scaled double, not from the C library, so the text of every number is
+// the same on every platform. Layout is elsewhere (edit_output.h).
 #pragma once
 
 #include <cstdint>
@@ -10,32 +10,16 @@
 
 namespace textio {
 
-struct DecimalDigits {
+// The digit string held as one integer: the generated digits D1..Dg are the
+// decimal digits of `value` (zero-padded on the left to g); every later
+// position is '0'.
+struct PackedDigits {
   enum Kind : uint8_t { kFinite, kNaN, kInfinity };
-
-  static constexpr int32_t kLength = 20;
 
   Kind kind = kFinite;
   bool negative = false;  // the sign bit, so -0.0 and -NaN are negative
   int32_t exponent = 0;   // h
-  int32_t generated = 8;  // digits read off the value: 8 (4-byte) or 16 (8-byte)
-  char digits[kLength];   // '0'..'9', padded with '0' after the generated ones
-
-  // Digit at 1-based `position`; positions past the twentieth are '0'.
-  char at(int32_t position) const {
-    return position >= 1 && position <= kLength ? digits[position - 1] : '0';
-  }
-};
-
-// The same digit string held as one integer: the generated digits D1..Dg
-// are the decimal digits of `value` (zero-padded on the left to g), every
-// later position is '0'. The output conversions work on this form; the
-// string form above is built from it.
-struct PackedDigits {
-  DecimalDigits::Kind kind = DecimalDigits::kFinite;
-  bool negative = false;
-  int32_t exponent = 0;   // h
-  int32_t generated = 8;  // g: 8 or 16
+  int32_t generated = 8;  // g, digits read off the value: 8 (4-byte) or 16 (8-byte)
   uint64_t value = 0;     // below 10^g
 };
 
@@ -117,6 +101,10 @@ inline void eight_digits(uint32_t x, char* out) {
 }  // namespace digits_detail
 
 // The conversions call these once or more per value, so they are inline.
+
+// Digits of `value`, which is a widened 4-byte real unless `is_double`.
+// Zero, and an 8-byte value with a biased exponent of 0, give the digits
+// zero and h = 0.
 [[gnu::always_inline]] inline PackedDigits packed_digits(double value, bool is_double) {
   PackedDigits d;
   d.generated = is_double ? 16 : 8;
@@ -126,7 +114,7 @@ inline void eight_digits(uint32_t x, char* out) {
   const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
   if (biased == 0x7FF) {
     const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
-    d.kind = fraction != 0 ? DecimalDigits::kNaN : DecimalDigits::kInfinity;
+    d.kind = fraction != 0 ? PackedDigits::kNaN : PackedDigits::kInfinity;
     return d;
   }
   if (biased == 0) return d;  // zero, or a subnormal 8-byte value: shown as zero
@@ -161,10 +149,14 @@ inline void eight_digits(uint32_t x, char* out) {
   return d;
 }
 
-// round_digits on the packed form: the same digits and h afterwards.
+// Keeps `m` significant digits. Below the generated count, digit m+1 rounds
+// half up; from the generated count on, the last generated digit rounds the
+// ones before it and becomes '0'. A carry out of the first digit (or
+// rounding up with m = 0) leaves '1' and zeros and raises h. m <= -1 keeps
+// everything. Not-finite values are left alone.
 [[gnu::always_inline]] inline void round_packed(PackedDigits& d, int32_t m) {
   using digits_detail::kIntegerPowers;
-  if (d.kind != DecimalDigits::kFinite || m <= -1) return;
+  if (d.kind != PackedDigits::kFinite || m <= -1) return;
   const int32_t g = d.generated;
   // The rounding digit is as good as random, so the rounding is selected,
   // not branched on; only the rare carry out of the first digit branches.
@@ -198,7 +190,7 @@ inline void eight_digits(uint32_t x, char* out) {
 // 10^g - 5 x 10^(g-m-1) (10^g - 5 from the generated count on).
 [[gnu::always_inline]] inline bool rounding_carries(const PackedDigits& d, int32_t m) {
   using digits_detail::kIntegerPowers;
-  if (d.kind != DecimalDigits::kFinite || m <= -1) return false;
+  if (d.kind != PackedDigits::kFinite || m <= -1) return false;
   const int32_t g = d.generated;
   const uint64_t step = m < g ? kIntegerPowers[g - m - 1] : 1;
   return d.value >= kIntegerPowers[g] - 5 * step;
@@ -213,17 +205,5 @@ inline void eight_digits(uint32_t x, char* out) {
     digits_detail::eight_digits(static_cast<uint32_t>(d.value % 100000000), out + 8);
   }
 }
-
-// Digits of `value`, which is a widened 4-byte real unless `is_double`.
-// Zero, and an 8-byte value with a biased exponent of 0, give twenty '0'
-// and h = 0.
-DecimalDigits decimal_digits(double value, bool is_double);
-
-// Keeps `m` significant digits. Below the generated count, digit m+1 rounds
-// half up; from the generated count on, the last generated digit rounds the
-// ones before it and becomes '0'. A carry out of the first digit (or
-// rounding up with m = 0) leaves '1' and zeros and raises h. m <= -1 keeps
-// everything. Not-finite values are left alone.
-void round_digits(DecimalDigits& digits, int32_t m);
 
 }  // namespace textio

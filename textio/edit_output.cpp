@@ -104,8 +104,8 @@ class FieldBlock {
 
 // NaN and infinity, right-justified in w. Returns false for a finite value.
 bool edit_not_finite(RecordBuffer& out, const PackedDigits& digits, int32_t w) {
-  if (digits.kind == DecimalDigits::kFinite) return false;
-  const std::string_view text = digits.kind == DecimalDigits::kNaN ? "NaN" : "INF";
+  if (digits.kind == PackedDigits::kFinite) return false;
+  const std::string_view text = digits.kind == PackedDigits::kNaN ? "NaN" : "INF";
   const int32_t length = 3 + (digits.negative ? 1 : 0);
   if (w < length) {
     asterisks(out, w);
@@ -156,7 +156,7 @@ void store_word(char* p, uint64_t word) {
 // digit before the point or none (h = 0), and the exponent form. False
 // leaves the value to the general layout.
 bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
-  if (digits.kind != DecimalDigits::kFinite) return false;
+  if (digits.kind != PackedDigits::kFinite) return false;
   const int32_t h = digits.exponent + (rounding_carries(digits, digits.exponent + 7) ? 1 : 0);
   const uint64_t prefix = digits.negative ? 0x2D20u : 0x2020u;  // "  " or " -"
   if (h >= 0 && h <= 6) {
@@ -218,8 +218,8 @@ void list_real_value(RecordBuffer& out, double value) {
   *p++ = ' ';
   *p++ = digits.negative ? '-' : ' ';
 
-  if (digits.kind != DecimalDigits::kFinite) {
-    std::memcpy(p, digits.kind == DecimalDigits::kNaN ? "NaN" : "INF", 3);
+  if (digits.kind != PackedDigits::kFinite) {
+    std::memcpy(p, digits.kind == PackedDigits::kNaN ? "NaN" : "INF", 3);
     p += 3;
   } else {
     const int32_t h =

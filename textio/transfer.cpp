@@ -47,27 +47,23 @@ ItemState classify(const IoItem& item) {
   throw IoFailure{kInternalError};
 }
 
-int64_t load_integer(const void* address, int32_t bytes) {
-  if (bytes == 1) return *static_cast<const int8_t*>(address);
-  if (bytes == 2) {
-    int16_t v;
-    std::memcpy(&v, address, 2);
-    return v;
-  }
-  int32_t v;
-  std::memcpy(&v, address, 4);
+// An item's storage need not be aligned for its type.
+template <class T>
+T load(const void* address) {
+  T v;
+  std::memcpy(&v, address, sizeof v);
   return v;
 }
 
+int64_t load_integer(const void* address, int32_t bytes) {
+  if (bytes == 1) return load<int8_t>(address);
+  if (bytes == 2) return load<int16_t>(address);
+  return load<int32_t>(address);
+}
+
 double load_real(const void* address, int32_t bytes) {
-  if (bytes == 8) {
-    double v;
-    std::memcpy(&v, address, 8);
-    return v;
-  }
-  float v;
-  std::memcpy(&v, address, 4);
-  return v;
+  if (bytes == 8) return load<double>(address);
+  return load<float>(address);
 }
 
 // Ends the output record of the statement in `c`; a formatted record may

@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "analysis/data_set.h"
+#include "analysis/eigen.h"
+#include "analysis/report.h"
 #include "analysis/tova.h"
+#include "support/recorded_progress.h"
 #include "textio/edit_output.h"
 #include "textio/record_buffer.h"
 
@@ -145,6 +150,72 @@ TEST(ApiRun, CondensesInRowOrderAcrossBlocks) {
   for (int64_t i = 1; i <= n; ++i) {
     for (int64_t j = i + 1; j <= n; ++j) ASSERT_EQ(pairs[k++], i + (j * j - j) / 2 - 1);
   }
+  EXPECT_EQ(api::condensed_size(n), static_cast<int64_t>(pairs.size()));
+  EXPECT_EQ(api::condensed_size(1), 0);
+  // A semimatrix read back as doubles, as R reads MATRIX.DIS.
+  std::vector<double> again(pairs.size());
+  api::condensed(std::vector<double>(semimatrix.begin(), semimatrix.end()), n, again.data());
+  EXPECT_EQ(again, pairs);
+}
+
+template <class T>
+bool same_bits(const T* a, const std::vector<T>& b) {
+  return std::memcmp(a, b.data(), b.size() * sizeof(T)) == 0;
+}
+
+// The steps in place over arrays the caller owns, as the console run calls
+// them: the bits of the functions that own their arrays; a refused data set
+// left as it was.
+TEST(ApiInPlace, GivesTheSameBitsOverTheCallersArrays) {
+  const api::DataSet d = api::parse_data_file("t\n4 3\n33 6 2\n24\n0 1 3\n2 23 0\n2 5 0\n7 12 4\n");
+  const int32_t n = 4;
+  const int32_t m = 3;
+  std::vector<float> values = d.values;
+  std::vector<int32_t> types = d.types;
+  std::vector<float> periods = d.periods;
+  std::vector<float> range(m), minimum(m);
+  std::vector<int32_t> ties(n * m);
+  tova::DataSet data = tova::data_set_over(
+      n, m,
+      {values.data(), types.data(), range.data(), minimum.data(), periods.data(), ties.data()});
+  values[5] = INFINITY;
+  const std::vector<float> refused_values = values;
+  const auto refused = api::in_place::prepare(data);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(*refused,
+            "Value INF of object 2 cannot be used in variable 2 (missing values are written -1)");
+  EXPECT_EQ(values, refused_values);
+  EXPECT_EQ(types, d.types);
+  values[5] = d.values[5];
+  ASSERT_FALSE(api::in_place::prepare(data).has_value());
+  EXPECT_EQ(types[0], 3);
+
+  std::vector<float> correlations(m * m, -9.0f), distances(m * m, -9.0f);
+  api::in_place::associate(data, tova::Matrix<float>(correlations.data(), m, m),
+                           tova::Matrix<float>(distances.data(), m, m), 2);
+  const api::Association a = api::associate(d);
+  EXPECT_TRUE(same_bits(correlations.data(), a.d_correlation));
+  EXPECT_TRUE(same_bits(distances.data(), a.squared_distance));
+
+  std::vector<float> packed(tova::packed_size(m)), vectors(m * m), eigenvalues(m), percentages(m);
+  tova::Ordination work;
+  work.packed = tova::Vector<float>(packed.data(), tova::packed_size(m));
+  work.vectors = tova::Vector<float>(vectors.data(), m * m);
+  work.eigenvalues = tova::Vector<float>(eigenvalues.data(), m);
+  work.percentages = tova::Vector<float>(percentages.data(), m);
+  tova::test_support::RecordedProgress progress;
+  api::in_place::ordinate(tova::Matrix<float>(correlations.data(), m, m), work, progress);
+  const api::Ordination o = api::ordinate(a);
+  ASSERT_GT(o.positive_count, 0);
+  EXPECT_EQ(work.positive_count, o.positive_count);
+  EXPECT_TRUE(same_bits(eigenvalues.data(), o.eigenvalues));
+  EXPECT_TRUE(same_bits(percentages.data(), o.percentages));
+  EXPECT_TRUE(same_bits(vectors.data(), o.loadings));
+  EXPECT_EQ(progress.levels, o.levels);
+
+  std::vector<float> semimatrix(tova::packed_size(n), -9.0f);
+  api::in_place::gower(data, tova::Vector<float>(semimatrix.data(), tova::packed_size(n)), 3);
+  EXPECT_TRUE(same_bits(semimatrix.data(), api::gower(d)));
 }
 
 // What would end a console run is an exception here, before any work.

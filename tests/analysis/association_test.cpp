@@ -26,14 +26,12 @@ struct Result {
 
 Result analyse(DataBuilder& b) {
   DataSet& data = b.data();
-  const int64_t n = data.object_count;
   Result out;
   out.m = data.variable_count;
   out.correlation.assign(static_cast<size_t>(out.m) * out.m, -9.0f);
   out.distance.assign(static_cast<size_t>(out.m) * out.m, -9.0f);
   rank_variables(data);
-  kernels::d_correlation_plain(prepared_view(data, pair_count_of(n)), out.correlation.data(),
-                               out.distance.data());
+  kernels::d_correlation_plain(prepared_view(data), out.correlation.data(), out.distance.data());
   return out;
 }
 

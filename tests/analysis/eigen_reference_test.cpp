@@ -12,16 +12,12 @@
 #include <vector>
 
 #include "analysis/eigen.h"
+#include "support/recorded_progress.h"
 
 namespace tova {
 namespace {
 
-class RecordedProgress : public EigenProgress {
- public:
-  void started(float final_threshold) override { values.push_back(final_threshold); }
-  void level(float threshold) override { values.push_back(threshold); }
-  std::vector<float> values;
-};
+using test_support::RecordedProgress;
 
 struct Outcome {
   std::vector<float> packed;
@@ -52,7 +48,7 @@ void expect_same(const std::vector<float>& input, int32_t order, const char* wha
   const Outcome plain = run(jacobi_eigen_reference, input, order);
   EXPECT_TRUE(same_bits(fast.packed, plain.packed)) << what << ", order " << order;
   EXPECT_TRUE(same_bits(fast.vectors, plain.vectors)) << what << ", order " << order;
-  EXPECT_TRUE(same_bits(fast.progress.values, plain.progress.values))
+  EXPECT_TRUE(same_bits(fast.progress.in_order, plain.progress.in_order))
       << what << ", order " << order;
 }
 

@@ -9,16 +9,12 @@
 #include <random>
 #include <vector>
 
+#include "support/recorded_progress.h"
+
 namespace tova {
 namespace {
 
-class RecordedProgress : public EigenProgress {
- public:
-  void started(float final_threshold) override { finals.push_back(final_threshold); }
-  void level(float threshold) override { levels.push_back(threshold); }
-  std::vector<float> finals;
-  std::vector<float> levels;
-};
+using test_support::RecordedProgress;
 
 struct Eigen {
   std::vector<float> packed;

@@ -20,7 +20,7 @@ std::vector<float> semimatrix(DataBuilder& b) {
   rank_variables(b.data());
   const int64_t n = b.data().object_count;
   std::vector<float> semi(packed_size(n), -3.0f);
-  kernels::gower_plain(prepared_view(b.data(), pair_count_of(n)), semi.data());
+  kernels::gower_plain(prepared_view(b.data()), semi.data());
   return semi;
 }
 

@@ -6,15 +6,11 @@
 #include <vector>
 
 #include "analysis/eigen.h"
+#include "analysis/tova.h"
+#include "support/recorded_progress.h"
 
 namespace tova {
 namespace {
-
-class SilentProgress : public EigenProgress {
- public:
-  void started(float) override {}
-  void level(float) override {}
-};
 
 struct OrdinationRun {
   std::vector<float> packed, vectors, eigenvalues, percentages;
@@ -31,10 +27,8 @@ struct OrdinationRun {
     result.vectors = Vector<float>(vectors.data(), static_cast<int64_t>(n) * n);
     result.eigenvalues = Vector<float>(eigenvalues.data(), n);
     result.percentages = Vector<float>(percentages.data(), n);
-    pack_lower_triangle(n, Matrix<float>(square.data(), n, n), result.packed);
-    SilentProgress quiet;
-    jacobi_eigen(n, result.packed, result.vectors, quiet);
-    positive_components(n, result);
+    test_support::RecordedProgress progress;
+    api::in_place::ordinate(Matrix<float>(square.data(), n, n), result, progress);
   }
   float loading(int64_t i, int64_t j) const { return vectors[(i - 1) + (j - 1) * n]; }
 };

@@ -1,3 +1,6 @@
+// The digit algorithm and its rounding rule on the packed form the
+// conversions use: golden rows, a long division written out again, and the
+// string form of the reference.
 #include "textio/decimal_digits.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +11,11 @@
 #include <random>
 #include <string>
 
-#include "textio/powers.h"
+#include "textio/support/output_reference.h"
 
 namespace textio {
 namespace {
 
-uint64_t double_bits(double v) {
-  uint64_t b;
-  std::memcpy(&b, &v, 8);
-  return b;
-}
 double from_bits64(uint64_t b) {
   double v;
   std::memcpy(&v, &b, 8);
@@ -28,45 +26,14 @@ float from_bits32(uint32_t b) {
   std::memcpy(&v, &b, 4);
   return v;
 }
-std::string digit_string(const DecimalDigits& d) {
-  return std::string(d.digits, 20);
+// The twenty positions of the digit string.
+std::string digit_string(const PackedDigits& d) {
+  std::string text(20, '0');
+  if (d.kind == PackedDigits::kFinite) write_generated(d, text.data());
+  return text;
 }
-
-// The scaling step written out again, then the digits by long division of
-// the scaled value's exact binary fraction, one digit at a time.
-struct Reference {
-  std::string digits;
-  int32_t h = 0;
-};
-Reference reference_digits(double value, bool is_double) {
-  Reference r;
-  r.digits.assign(20, '0');
-  const uint64_t bits = double_bits(value);
-  const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
-  if (biased == 0) return r;
-  const double x = std::fabs(value);
-  const int32_t n = biased * 19728 - 20181744;
-  int32_t h0 = n / 65536;
-  if (n % 65536 != 0 && n < 0) --h0;
-  double s = h0 > 0 ? x / dpow(10.0, h0) : h0 < 0 ? x * dpow(10.0, -h0) : x;
-  if (s >= 10.0) {
-    s /= 10.0;
-    r.h = h0 + 2;
-  } else {
-    r.h = h0 + 1;
-  }
-  const uint64_t sb = double_bits(s);
-  const int32_t shift = 1075 - static_cast<int32_t>((sb >> 52) & 0x7FF);
-  const uint64_t mantissa = (sb & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-  uint64_t remainder = mantissa & ((uint64_t{1} << shift) - 1);
-  r.digits[0] = static_cast<char>('0' + (mantissa >> shift));
-  const int count = is_double ? 16 : 8;
-  for (int i = 1; i < count; ++i) {
-    remainder *= 10;
-    r.digits[i] = static_cast<char>('0' + (remainder >> shift));
-    remainder &= (uint64_t{1} << shift) - 1;
-  }
-  return r;
+std::string digit_string(const reference::DecimalDigits& d) {
+  return std::string(d.digits, 20);
 }
 
 struct DigitsRow {
@@ -104,9 +71,9 @@ TEST(DecimalDigitsTest, GoldenValues) {
       {uint64_t{146} << 52, true, "09924161033296100000", -263, false},
   };
   for (const DigitsRow& row : rows) {
-    const DecimalDigits d = decimal_digits(value_of(row), row.is_double);
+    const PackedDigits d = packed_digits(value_of(row), row.is_double);
     SCOPED_TRACE(testing::Message() << std::hex << "bits 0x" << row.bits);
-    EXPECT_EQ(d.kind, DecimalDigits::kFinite);
+    EXPECT_EQ(d.kind, PackedDigits::kFinite);
     EXPECT_EQ(digit_string(d), row.digits);
     EXPECT_EQ(d.exponent, row.h);
     EXPECT_EQ(d.negative, row.negative);
@@ -116,7 +83,7 @@ TEST(DecimalDigitsTest, GoldenValues) {
 TEST(DecimalDigitsTest, ZerosAndSubnormalDoublesAreTwentyZeros) {
   for (uint64_t bits :
        {uint64_t{0}, uint64_t{1} << 63, uint64_t{1}, uint64_t{0x000FFFFFFFFFFFFF}}) {
-    const DecimalDigits d = decimal_digits(from_bits64(bits), true);
+    const PackedDigits d = packed_digits(from_bits64(bits), true);
     EXPECT_EQ(digit_string(d), std::string(20, '0')) << std::hex << bits;
     EXPECT_EQ(d.exponent, 0);
     EXPECT_EQ(d.negative, (bits >> 63) != 0);
@@ -126,20 +93,12 @@ TEST(DecimalDigitsTest, ZerosAndSubnormalDoublesAreTwentyZeros) {
 TEST(DecimalDigitsTest, NotFiniteKeepsItsSign) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(decimal_digits(inf, false).kind, DecimalDigits::kInfinity);
-  EXPECT_FALSE(decimal_digits(inf, false).negative);
-  EXPECT_TRUE(decimal_digits(-inf, true).negative);
-  EXPECT_EQ(decimal_digits(nan, false).kind, DecimalDigits::kNaN);
-  EXPECT_FALSE(decimal_digits(nan, false).negative);
-  EXPECT_TRUE(decimal_digits(-nan, false).negative);
-}
-
-TEST(DecimalDigitsTest, PositionsPastTheTwentiethAreZero) {
-  const DecimalDigits d = decimal_digits(0.123456789, true);
-  EXPECT_EQ(d.at(1), '1');
-  EXPECT_EQ(d.at(21), '0');
-  EXPECT_EQ(d.at(1000), '0');
-  EXPECT_EQ(d.at(0), '0');
+  EXPECT_EQ(packed_digits(inf, false).kind, PackedDigits::kInfinity);
+  EXPECT_FALSE(packed_digits(inf, false).negative);
+  EXPECT_TRUE(packed_digits(-inf, true).negative);
+  EXPECT_EQ(packed_digits(nan, false).kind, PackedDigits::kNaN);
+  EXPECT_FALSE(packed_digits(nan, false).negative);
+  EXPECT_TRUE(packed_digits(-nan, false).negative);
 }
 
 // Rounding rows: the digits before, generated count, m, digits and h change after.
@@ -171,12 +130,11 @@ TEST(DecimalDigitsTest, RoundingRule) {
       {"1234567890123454", 16, 20, "1234567890123454", 0},
   };
   for (const RoundRow& row : rows) {
-    DecimalDigits d;
+    PackedDigits d;
     d.generated = row.generated;
-    std::memset(d.digits, '0', 20);
-    std::memcpy(d.digits, row.before, std::strlen(row.before));
+    d.value = std::stoull(row.before);
     d.exponent = 3;
-    round_digits(d, row.m);
+    round_packed(d, row.m);
     std::string expected(row.after);
     expected.resize(20, '0');
     EXPECT_EQ(digit_string(d), expected) << row.before << " m=" << row.m;
@@ -185,18 +143,42 @@ TEST(DecimalDigitsTest, RoundingRule) {
 }
 
 TEST(DecimalDigitsTest, RoundingLeavesNotFiniteAlone) {
-  DecimalDigits d = decimal_digits(std::numeric_limits<double>::quiet_NaN(), false);
-  round_digits(d, 3);
-  EXPECT_EQ(d.kind, DecimalDigits::kNaN);
+  PackedDigits d = packed_digits(std::numeric_limits<double>::quiet_NaN(), false);
+  round_packed(d, 3);
+  EXPECT_EQ(d.kind, PackedDigits::kNaN);
+  EXPECT_EQ(d.value, 0u);
 }
 
-// Against the reference, and the digits read back lie within one unit of
-// the last digit below the value.
+// The packed rounding against the string form's, for every m, on digit
+// strings of random values and on the nines that carry.
+TEST(DecimalDigitsTest, RoundingAgreesWithTheStringForm) {
+  std::mt19937_64 random(20261209);
+  for (int i = 0; i < 4000; ++i) {
+    const bool is_double = i % 2 == 1;
+    const double value =
+        i < 40      ? (1.0 - std::ldexp(1.0, -(i / 2 + 1)))
+        : is_double ? from_bits64(random() >> 2)
+                    : static_cast<double>(from_bits32(static_cast<uint32_t>(random() >> 34)));
+    for (int32_t m = -2; m <= 19; ++m) {
+      PackedDigits packed = packed_digits(value, is_double);
+      reference::DecimalDigits string_form = reference::decimal_digits(value, is_double);
+      round_packed(packed, m);
+      reference::round_digits(string_form, m);
+      ASSERT_EQ(digit_string(packed), digit_string(string_form)) << value << " m " << m;
+      ASSERT_EQ(packed.exponent, string_form.exponent) << value << " m " << m;
+    }
+  }
+}
+
+// Against the long division, and against the string form of the reference.
 void check_against_reference(double value, bool is_double, uint64_t bits) {
-  const DecimalDigits d = decimal_digits(value, is_double);
-  const Reference r = reference_digits(value, is_double);
+  const PackedDigits d = packed_digits(value, is_double);
+  const reference::LongDivision r = reference::long_division_digits(value, is_double);
   ASSERT_EQ(digit_string(d), r.digits) << std::hex << "bits 0x" << bits;
   ASSERT_EQ(d.exponent, r.h) << std::hex << "bits 0x" << bits;
+  const reference::DecimalDigits string_form = reference::decimal_digits(value, is_double);
+  ASSERT_EQ(digit_string(string_form), r.digits) << std::hex << "bits 0x" << bits;
+  ASSERT_EQ(string_form.exponent, r.h) << std::hex << "bits 0x" << bits;
 }
 
 TEST(DecimalDigitsTest, SampledFloatsMatchTheReference) {
@@ -207,11 +189,10 @@ TEST(DecimalDigitsTest, SampledFloatsMatchTheReference) {
     if (!std::isfinite(f)) continue;
     const double v = static_cast<double>(f);
     check_against_reference(v, false, bits);
-    const DecimalDigits d = decimal_digits(v, false);
+    const PackedDigits d = packed_digits(v, false);
     if (v == 0) continue;
     // 0.D1..D8 x 10^h truncates |v| to eight digits.
-    double shown = 0;
-    for (int k = 0; k < 8; ++k) shown = shown * 10 + (d.digits[k] - '0');
+    const auto shown = static_cast<double>(d.value);
     const double unit = std::pow(10.0, d.exponent - 8);
     const double magnitude = std::fabs(v);
     ASSERT_LE(shown * unit, magnitude * (1 + 1e-12)) << std::hex << bits;

@@ -127,6 +127,16 @@ std::string list_directed(
   return std::string(record.text());
 }
 
+// A semimatrix read back from MATRIX.DIS in the condensed order.
+py::array_t<float> condensed(
+    const py::array_t<float, py::array::c_style | py::array::forcecast>& semimatrix,
+    int64_t objects) {
+  const std::vector<float> packed(semimatrix.data(), semimatrix.data() + semimatrix.size());
+  std::vector<float> pairs = api::condensed(packed, objects);
+  const auto size = static_cast<py::ssize_t>(pairs.size());
+  return to_numpy(std::move(pairs), {size});
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_tova, m) {
@@ -140,4 +150,6 @@ PYBIND11_MODULE(_tova, m) {
   m.def("gower", &gower, py::arg("values"), py::arg("types"), py::arg("periods"),
         py::arg("threads") = 0);
   m.def("list_directed", &list_directed, py::arg("values"));
+  m.def("condensed", &condensed, py::arg("semimatrix"), py::arg("objects"));
+  m.attr("MISSING") = api::kMissingValue;
 }

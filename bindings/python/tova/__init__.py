@@ -34,7 +34,7 @@ def read(path):
     """Reads a TOVA data file as the console program does."""
     d = _tova.read(str(path))
     values = np.array(d["values"], dtype=np.float32)
-    values[values == -1.0] = np.nan
+    values[values == _tova.MISSING] = np.nan
     return Data(values, list(d["types"]), list(d["periods"]), d["title"])
 
 
@@ -134,12 +134,10 @@ def read_matrix_dis(path):
     except (IndexError, ValueError):
         raise Error(f"{path}: no object count on the second line") from None
     values = _numbers(" ".join(records[2:]).split(), str(path))
-    if values.size != n * (n + 1) // 2:
-        raise Error(f"{path}: {values.size} values for {n} objects "
-                    f"(expected {n * (n + 1) // 2})")
-    rows, columns = np.triu_indices(n, 1)
-    # Pair i < j (0-based) sits at i + j(j + 1)/2 of the packed triangle.
-    return values[rows + columns * (columns + 1) // 2]
+    try:
+        return _tova.condensed(values, n)
+    except Error as e:
+        raise Error(f"{path}: {e}") from None
 
 
 def read_loads(path):

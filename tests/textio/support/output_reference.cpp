@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "textio/powers.h"
@@ -57,6 +58,8 @@ void increment(DecimalDigits& d, int32_t count) {
   carry_out(d);
 }
 
+}  // namespace
+
 DecimalDigits decimal_digits(double value, bool is_double) {
   DecimalDigits d;
   d.generated = is_double ? 16 : 8;
@@ -103,6 +106,37 @@ DecimalDigits decimal_digits(double value, bool is_double) {
   return d;
 }
 
+LongDivision long_division_digits(double value, bool is_double) {
+  LongDivision r;
+  r.digits.assign(20, '0');
+  const uint64_t bits = bits_of(value);
+  const int32_t biased = static_cast<int32_t>((bits >> 52) & 0x7FF);
+  if (biased == 0) return r;
+  const double x = std::fabs(value);
+  const int32_t n = biased * 19728 - 20181744;
+  int32_t h0 = n / 65536;
+  if (n % 65536 != 0 && n < 0) --h0;
+  double s = h0 > 0 ? x / dpow(10.0, h0) : h0 < 0 ? x * dpow(10.0, -h0) : x;
+  if (s >= 10.0) {
+    s /= 10.0;
+    r.h = h0 + 2;
+  } else {
+    r.h = h0 + 1;
+  }
+  const uint64_t sb = bits_of(s);
+  const int32_t shift = 1075 - static_cast<int32_t>((sb >> 52) & 0x7FF);
+  const uint64_t mantissa = (sb & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  uint64_t remainder = mantissa & ((uint64_t{1} << shift) - 1);
+  r.digits[0] = static_cast<char>('0' + (mantissa >> shift));
+  const int count = is_double ? 16 : 8;
+  for (int i = 1; i < count; ++i) {
+    remainder *= 10;
+    r.digits[i] = static_cast<char>('0' + (remainder >> shift));
+    remainder &= (uint64_t{1} << shift) - 1;
+  }
+  return r;
+}
+
 void round_digits(DecimalDigits& d, int32_t m) {
   if (d.kind != DecimalDigits::kFinite || m <= -1) return;
   if (m < d.generated) {
@@ -121,6 +155,8 @@ void round_digits(DecimalDigits& d, int32_t m) {
   d.digits[last] = '0';
   increment(d, last);
 }
+
+namespace {
 
 void blanks(RecordBuffer& out, int64_t count) {
   if (count > 0) out.fill(' ', static_cast<size_t>(count));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "textio/record_buffer.h"
@@ -26,6 +27,21 @@ struct DecimalDigits {
     return position >= 1 && position <= kLength ? digits[position - 1] : '0';
   }
 };
+
+// The digits of `value` (a widened 4-byte real unless `is_double`) as a
+// string, and the rounding rule applied to that string: the form the fast
+// conversions pack into one integer.
+DecimalDigits decimal_digits(double value, bool is_double);
+void round_digits(DecimalDigits& digits, int32_t m);
+
+// The scaling step written out again, then the digits by long division of
+// the scaled value's exact binary fraction, one digit at a time: twenty
+// positions and h, as neither form of the digit algorithm computes them.
+struct LongDivision {
+  std::string digits;
+  int32_t h = 0;
+};
+LongDivision long_division_digits(double value, bool is_double);
 
 void edit_fixed(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d);
 void edit_exponent(RecordBuffer& out, double value, bool is_double, int32_t w, int32_t d,

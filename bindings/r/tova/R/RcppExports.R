@@ -17,6 +17,14 @@
     .Call(`_tova_tova_gower_values`, values, types, periods, threads)
 }
 
+.tova_condensed <- function(semimatrix, objects) {
+    .Call(`_tova_tova_condensed`, semimatrix, objects)
+}
+
+.tova_circular <- function(types) {
+    .Call(`_tova_tova_circular`, types)
+}
+
 .tova_list_directed <- function(values) {
     .Call(`_tova_tova_list_directed`, values)
 }

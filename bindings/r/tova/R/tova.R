@@ -29,7 +29,7 @@ tova_data <- function(df, types, periods = NULL) {
   if (length(types) != ncol(df)) {
     stop(length(types), " type codes for ", ncol(df), " variables: state the type of every variable")
   }
-  circular <- types %in% c(6L, 34L)
+  circular <- .tova_circular(as.integer(types))
   if (is.null(periods)) periods <- numeric(0)
   if (length(periods) == sum(circular) && length(periods) != ncol(df)) {
     full <- numeric(ncol(df))
@@ -150,14 +150,9 @@ read_matrix_dis <- function(path, labels = NULL) {
   n <- suppressWarnings(as.integer(trimws(lines[2])))
   if (length(lines) < 2 || is.na(n)) stop(path, ": no object count on the second line")
   v <- .tova_numbers(.tova_tokens(lines[-(1:2)]), path)
-  if (length(v) != n * (n + 1) / 2) {
-    stop(path, ": ", length(v), " values for ", n, " objects (expected ", n * (n + 1) / 2, ")")
-  }
-  # Pair i < j of the packed triangle at i + j(j - 1)/2 (1-based); dist runs
-  # down the columns of the lower triangle.
-  i <- rep(seq_len(n), times = rev(seq_len(n)) - 1)
-  j <- unlist(lapply(seq_len(n), function(k) seq_len(n)[seq_len(n) > k]))
-  .tova_dist(v[i + j * (j - 1) / 2], n, labels, "MATRIX.DIS")
+  pairs <- tryCatch(.tova_condensed(v, n),
+                    error = function(e) stop(path, ": ", conditionMessage(e), call. = FALSE))
+  .tova_dist(pairs, n, labels, "MATRIX.DIS")
 }
 
 read_loads <- function(path) {

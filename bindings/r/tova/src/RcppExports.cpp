@@ -63,6 +63,29 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// tova_condensed
+Rcpp::NumericVector tova_condensed(Rcpp::NumericVector semimatrix, double objects);
+RcppExport SEXP _tova_tova_condensed(SEXP semimatrixSEXP, SEXP objectsSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< Rcpp::NumericVector >::type semimatrix(semimatrixSEXP);
+    Rcpp::traits::input_parameter< double >::type objects(objectsSEXP);
+    rcpp_result_gen = Rcpp::wrap(tova_condensed(semimatrix, objects));
+    return rcpp_result_gen;
+END_RCPP
+}
+// tova_circular
+Rcpp::LogicalVector tova_circular(Rcpp::IntegerVector types);
+RcppExport SEXP _tova_tova_circular(SEXP typesSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< Rcpp::IntegerVector >::type types(typesSEXP);
+    rcpp_result_gen = Rcpp::wrap(tova_circular(types));
+    return rcpp_result_gen;
+END_RCPP
+}
 // tova_list_directed
 std::string tova_list_directed(Rcpp::NumericVector values);
 RcppExport SEXP _tova_tova_list_directed(SEXP valuesSEXP) {
@@ -80,6 +103,8 @@ static const R_CallMethodDef CallEntries[] = {
     {"_tova_tova_associate", (DL_FUNC) &_tova_tova_associate, 4},
     {"_tova_tova_pca_values", (DL_FUNC) &_tova_tova_pca_values, 4},
     {"_tova_tova_gower_values", (DL_FUNC) &_tova_tova_gower_values, 4},
+    {"_tova_tova_condensed", (DL_FUNC) &_tova_tova_condensed, 2},
+    {"_tova_tova_circular", (DL_FUNC) &_tova_tova_circular, 1},
     {"_tova_tova_list_directed", (DL_FUNC) &_tova_tova_list_directed, 1},
     {NULL, NULL, 0}
 };

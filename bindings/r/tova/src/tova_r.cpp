@@ -93,9 +93,27 @@ Rcpp::NumericVector tova_gower_values(Rcpp::NumericMatrix values, Rcpp::IntegerV
                                       Rcpp::NumericVector periods, int threads) {
   const int64_t n = values.nrow();
   const std::vector<float> semimatrix = api::gower(data_set(values, types, periods), threads);
-  Rcpp::NumericVector out(Rcpp::no_init(static_cast<R_xlen_t>(n > 1 ? n * (n - 1) / 2 : 0)));
+  Rcpp::NumericVector out(Rcpp::no_init(static_cast<R_xlen_t>(api::condensed_size(n))));
   api::condensed(semimatrix, n, out.begin());
   return out;
+}
+
+// A semimatrix read back from MATRIX.DIS in dist's order.
+// [[Rcpp::export(.tova_condensed)]]
+Rcpp::NumericVector tova_condensed(Rcpp::NumericVector semimatrix, double objects) {
+  const auto n = static_cast<int64_t>(objects);
+  const std::vector<double> packed(semimatrix.begin(), semimatrix.end());
+  Rcpp::NumericVector out(Rcpp::no_init(static_cast<R_xlen_t>(api::condensed_size(n))));
+  api::condensed(packed, n, out.begin());
+  return out;
+}
+
+// Which type codes take a period.
+// [[Rcpp::export(.tova_circular)]]
+Rcpp::LogicalVector tova_circular(Rcpp::IntegerVector types) {
+  Rcpp::LogicalVector circular(types.size());
+  for (R_xlen_t j = 0; j < types.size(); ++j) circular[j] = api::is_circular_type(types[j]);
+  return circular;
 }
 
 // The items of a list-directed record as the console program writes them.
