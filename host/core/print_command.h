@@ -8,6 +8,7 @@
 
 #include <string_view>
 
+#include "host/core/pagination.h"
 #include "host/core/platform.h"
 #include "host/core/text_store.h"
 
@@ -25,6 +26,10 @@ class PrintCommand {
   bool continuing() const { return continuing_; }
 
  private:
+  struct Job;
+  // False when the page failed or the job was cancelled on it.
+  bool print_page(const Job& job, const Page& page);
+
   Platform& platform_;
   const TextStore& store_;
   bool continuing_ = false;
