@@ -4,6 +4,7 @@
 // These need the types of windows.h first.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +38,7 @@ void measure_font(HWND window, bool first) {
   SelectObject(dc, old_font);
   ReleaseDC(window, dc);
   // Kept for drawing: the core has the cell size too, but is not asked.
-  context().cell_width = metrics.tmAveCharWidth;
+  context().cell_width = std::max<int>(metrics.tmAveCharWidth, 1);
   if (first) {
     io().on_create(metrics.tmAveCharWidth, metrics.tmHeight);
   } else {
