@@ -1,7 +1,5 @@
 #include "host/core/about.h"
 
-#include "host/core/host.h"
-
 namespace tova::host {
 
 std::string format_hex8(uint32_t value) {
@@ -20,8 +18,7 @@ std::string format_unsigned(uint64_t value) {
   return text;
 }
 
-std::array<AboutField, 5> Host::about_fields() {
-  SystemInfo info = platform_.system_info();
+std::array<AboutField, 5> about_fields(const SystemInfo& info) {
   // The box shows addresses as 32-bit values.
   return {{
       {102, format_unsigned(info.page_size)},

@@ -1,6 +1,7 @@
-// The console host: the state of one process's frame window, its
-// Input/Output window and services, the console hooks that join them to the
-// run-time, the message pumps, the frame's commands and the close sequence.
+// The console host: one process's text store, Input/Output window,
+// services and commands, the console hooks that join them to the run-time,
+// the message pumps, and the routing of the frame's messages to the part
+// that handles each.
 //
 // One thread runs everything. Messages are handled only inside the pumps,
 // which run inside the console hooks (and inside `finish` after the program
@@ -8,16 +9,18 @@
 // run-time and must never start one.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
-#include <string_view>
 
+#include "host/core/close_sequence.h"
+#include "host/core/commands.h"
+#include "host/core/edit_commands.h"
 #include "host/core/host_state.h"
 #include "host/core/io_window.h"
 #include "host/core/platform.h"
+#include "host/core/print_command.h"
+#include "host/core/save_command.h"
 #include "host/core/services.h"
 #include "host/core/text_store.h"
 #include "textio/console_hooks.h"
@@ -34,19 +37,6 @@ enum class Phase : uint8_t {
 // What the front end does after a frame message the core has handled.
 enum class FrameAction : uint8_t { done, default_processing };
 
-// How one close request ended.
-enum class CloseOutcome : uint8_t {
-  destroy_by_default,  // the close sequence had begun: default processing destroys the frame
-  cancelled,           // the user cancelled at the exit prompt; nothing changed
-  ended_run,           // the program was still running: the run was ended (status 0)
-  finished_run,        // the program had ended: the quit message ends its `finish`
-};
-
-struct AboutField {
-  int32_t control;  // dialog control ID
-  std::string text;
-};
-
 class Host {
  public:
   explicit Host(Platform& platform);
@@ -58,8 +48,14 @@ class Host {
   const TextStore& store() const { return store_; }
   IoWindow& io() { return io_; }
   Services& services() { return services_; }
+  SaveCommand& save_command() { return save_; }
+  PrintCommand& print_command() { return print_; }
+  EditCommands& edit_commands() { return edit_; }
+  CloseSequence& close_sequence() { return close_; }
   Phase phase() const { return phase_; }
   bool quit_received() const { return quit_received_; }
+  // The program has ended and the `finish` hook is pumping (or has pumped).
+  bool program_finished() const { return program_finished_; }
 
   // `host_main` calls this just before the program's main routine.
   void begin_run();
@@ -96,36 +92,16 @@ class Host {
   textio::ConsoleHooks console_hooks();
 
   // --- Frame window messages ----------------------------------------------
+  // A menu command or accelerator (`command` is the command ID).
   FrameAction on_command(int32_t command);
-  // A menu (or an accelerator's item) is about to open: Paste follows the
-  // clipboard.
+  // A menu (or an accelerator's item) is about to open.
   void on_menu_opening();
+  // A close request; `ended_run` has already ended the run (in the product
+  // `end_run` does not return).
   CloseOutcome on_close();
-  // A timer message; `parameter` is the message's timer ID word. True when a
-  // user routine handled it, false for default processing.
-  bool on_timer(uint64_t parameter);
-
-  // --- File commands --------------------------------------------------------
-  bool choose_save_file();
-  // Writes the store to `save_name`; true when every byte was written.
-  bool write_text_file();
-  bool exit_prompt();
-  void save();
-  void save_as();
-
-  // --- Edit commands ------------------------------------------------------
-  bool copy();
-  bool cut();
-  void paste();
-  void delete_selection();
-
-  // --- Printing ------------------------------------------------------------
-  void print_text();
-  void cancel_printing() { print_continue_ = false; }
-  bool print_continue() const { return print_continue_; }
-
-  // --- About box -----------------------------------------------------------
-  std::array<AboutField, 5> about_fields();
+  // A timer tick of the frame for timer `id`. True when a user routine
+  // handled it, false for default processing.
+  bool on_timer(int32_t id);
 
  private:
   Platform& platform_;
@@ -133,21 +109,18 @@ class Host {
   TextStore store_;
   IoWindow io_;
   Services services_;
+  SaveCommand save_;
+  PrintCommand print_;
+  EditCommands edit_;
+  CloseSequence close_;
   Phase phase_ = Phase::starting;
   bool quit_received_ = false;
-  bool print_continue_ = false;
+  bool program_finished_ = false;
   std::optional<size_t> open_output_line_;  // store line a record is still writing
   int64_t last_pump_ms_ = INT64_MIN / 2;    // never: the first output is due
 };
 
 // How often the view follows long output and the queue is looked at.
 inline constexpr int64_t kOutputInterval = 50;
-
-// The frame's title: the program file's path after its last backslash.
-std::string frame_title(std::string_view program_path);
-
-// What a paste types: each CR LF, LF or CR becomes one Enter (13), Tab
-// stays, and no other control character is typed.
-std::string paste_keys(std::string_view text);
 
 }  // namespace tova::host

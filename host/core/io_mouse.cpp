@@ -2,6 +2,7 @@
 // arrows, Select All, and the selected characters for the Edit commands.
 #include <algorithm>
 
+#include "host/core/commands.h"
 #include "host/core/io_window.h"
 
 namespace tova::host {

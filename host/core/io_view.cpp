@@ -1,6 +1,7 @@
 // The view of the Input/Output window: scroll ranges, scroll requests and
 // what a paint draws.
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include "host/core/io_window.h"
@@ -80,13 +81,26 @@ void IoWindow::vertical(ScrollRequest request, int64_t position) {
   step = std::max(step, -view_top_);
   if (step == 0) return;
   view_top_ += step;
-  platform_.scroll_view(0, step);
+  scroll_view(0, step);
   platform_.set_scroll_position(ScrollBar::vertical, view_top_);
   platform_.update_now();
 }
 
 void IoWindow::scroll_lines(int64_t lines) {
   vertical(ScrollRequest::thumb_position, view_top_ + lines);
+}
+
+void IoWindow::on_wheel(int64_t notches, int64_t lines_per_notch) {
+  scroll_lines(-notches * (lines_per_notch == kWheelPage ? rows_ : lines_per_notch));
+}
+
+void IoWindow::scroll_view(int64_t columns, int64_t rows) {
+  // A move as large as the window leaves nothing to keep.
+  if (std::abs(rows) > rows_ || std::abs(columns) > cols_) {
+    platform_.invalidate_all(Window::io);
+    return;
+  }
+  platform_.scroll_pixels(to_pixels(-columns * char_width_), to_pixels(-rows * char_height_));
 }
 
 void IoWindow::horizontal(ScrollRequest request, int64_t position) {
@@ -119,7 +133,7 @@ void IoWindow::horizontal(ScrollRequest request, int64_t position) {
   step = std::max(step, -view_left_);
   if (step == 0) return;
   view_left_ += step;
-  platform_.scroll_view(step, 0);
+  scroll_view(step, 0);
   platform_.set_scroll_position(ScrollBar::horizontal, view_left_);
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "host/core/commands.h"
+
 namespace tova::host {
 
 namespace {
@@ -111,7 +113,7 @@ void IoWindow::flush_output() {
   if (fresh_row_) view_left_ = 0;
   update_scroll_ranges();
   if (view_top_ != old_top || view_left_ != old_left) {
-    platform_.scroll_view(view_left_ - old_left, view_top_ - old_top);
+    scroll_view(view_left_ - old_left, view_top_ - old_top);
   }
   int64_t top = std::max<int64_t>((first_new_line_ - view_top_) * char_height_, 0);
   if (top < client_height_) {
@@ -230,7 +232,7 @@ void IoWindow::advance_view_one_row() {
   if (line_count() + 2 <= rows_) return;
   int64_t moved_to = view_top_ + 1;
   view_top_ = moved_to;
-  platform_.scroll_view(0, 1);
+  scroll_view(0, 1);
   update_scroll_ranges();
   // The pixels moved by a row the range did not allow: draw everything anew.
   if (view_top_ != moved_to) platform_.invalidate_all(Window::io);

@@ -53,6 +53,9 @@ enum class ScrollRequest : uint8_t {
   other,
 };
 
+// The wheel setting that turns a page per notch.
+inline constexpr int64_t kWheelPage = -1;
+
 // From (line, start) up to (last_line, end), end exclusive; `line` <=
 // `last_line`, and on one line start <= end. Copied lines end in CR LF.
 struct Selection {
@@ -104,8 +107,12 @@ class IoWindow {
   void on_key(Key key, bool extend = false);
   void vertical(ScrollRequest request, int64_t position = 0);
   void horizontal(ScrollRequest request, int64_t position = 0);
-  // The mouse wheel: `lines` > 0 towards the end.
+  // Scrolls by `lines` (> 0 towards the end), within the range.
   void scroll_lines(int64_t lines);
+  // The mouse wheel turned whole `notches` (> 0 away from the user, towards
+  // the start), each worth `lines_per_notch` lines or, with `kWheelPage`, a
+  // window's height.
+  void on_wheel(int64_t notches, int64_t lines_per_notch);
   // The lines crossing pixel rows top .. bottom of the area to repaint.
   PaintPlan paint(int32_t top, int32_t bottom) const;
   // The selection starts where the button goes down; `extend` (Shift+click)
@@ -163,6 +170,10 @@ class IoWindow {
   // Length of window line `line`, or nullopt when it does not exist.
   std::optional<int64_t> length_of(int64_t line) const;
   void scroll_to_bottom_if_far();
+  // The view moved by `columns` and `rows` cells (> 0 towards the end): the
+  // shown pixels move the other way, or are all drawn anew after a move as
+  // large as the window.
+  void scroll_view(int64_t columns, int64_t rows);
   void typed_character(uint8_t code);
   void enter();
   void insert_key();

@@ -1,9 +1,6 @@
-// Printing the text of the Input/Output window.
 #include "host/core/pagination.h"
 
 #include <algorithm>
-
-#include "host/core/host.h"
 
 namespace tova::host {
 
@@ -83,66 +80,6 @@ std::vector<Page> paginate(const LineRange& range, int32_t per_page) {
     remaining -= on_page;
   } while (remaining > 0);
   return pages;
-}
-
-void Host::print_text() {
-  print_continue_ = true;
-  std::optional<PrinterSetup> setup = platform_.choose_printer();
-  if (!setup) return;
-  Handle device = setup->device;
-  size_t longest = 0;
-  for (size_t line = 1; line <= store_.line_count(); ++line) {
-    longest = std::max(longest, store_.get_line(line).length);
-  }
-  PrintFont font = platform_.select_print_font(device, print_char_width(*setup, longest));
-  if (font.line_height <= 0) font.line_height = std::max(setup->line_height, 1);
-  if (font.char_width <= 0) font.char_width = 1;
-  std::vector<std::string> rows = print_rows(store_, print_columns(*setup, font));
-  int32_t per_page = lines_per_page(*setup, font);
-  std::vector<Page> pages = paginate(print_line_range(*setup, rows.size(), per_page), per_page);
-  Margins margins = print_margins(*setup);
-  std::string title = state_.save_title.empty() ? "Input/Output" : state_.save_title;
-
-  // The Printing dialog and the spooler's abort procedure pump messages from
-  // here on; its Cancel clears `print_continue_`.
-  platform_.open_printing_dialog(device);
-  platform_.pump_printing();
-  if (platform_.start_document(device, "TOVA Input/Output")) {
-    bool complete = true;
-    for (int32_t copy = 0; complete && copy < setup->copies; ++copy) {
-      for (const Page& page : pages) {
-        if (!platform_.start_page(device)) {
-          complete = false;
-          break;
-        }
-        std::string number = "Page " + std::to_string((page.first_line - 1) / per_page + 1);
-        platform_.print_text(device, margins.x, margins.y, title);
-        int32_t right = setup->page_width - margins.x;
-        platform_.print_text(
-            device, std::max(right - static_cast<int32_t>(number.size()) * font.char_width, 0),
-            margins.y, number);
-        for (size_t i = 0; i < page.line_count && complete; ++i) {
-          int32_t row = kHeaderRows + static_cast<int32_t>(i);
-          platform_.print_text(device, margins.x, margins.y + row * font.line_height,
-                               rows[page.first_line - 1 + i]);
-          // Cancelled: the job stops after the current line.
-          platform_.pump_printing();
-          if (!print_continue_) complete = false;
-        }
-        if (!complete || !platform_.end_page(device)) {
-          complete = false;
-          break;
-        }
-      }
-    }
-    if (complete) {
-      platform_.end_document(device);
-    } else {
-      platform_.abort_document(device);
-    }
-  }
-  platform_.close_printing_dialog();
-  platform_.delete_printer(device);
 }
 
 }  // namespace tova::host

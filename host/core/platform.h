@@ -100,10 +100,10 @@ class Platform {
   virtual void invalidate(Window window, const PixelRect& rect) = 0;
   // Marks the whole client area for the next paint.
   virtual void invalidate_all(Window window) = 0;
-  // The view moved by `columns` and `rows` cells (positive: towards the end):
-  // move the shown pixels by -columns cells and -rows cells and invalidate the
-  // exposed strip. A move as large as the window just invalidates it all.
-  virtual void scroll_view(int64_t columns, int64_t rows) = 0;
+  // Moves the shown pixels of the Input/Output window by (dx, dy) and
+  // invalidates the exposed strip (the core never moves them farther than
+  // the window is large).
+  virtual void scroll_pixels(int32_t dx, int32_t dy) = 0;
   // Paints the invalid part of the Input/Output window at once.
   virtual void update_now() = 0;
   // Draws `text` at (x, y) in the fixed-pitch font, black on white, at once
@@ -160,7 +160,7 @@ class Platform {
   virtual Answer message_box(Window owner, std::string_view text, MessageButtons buttons) = 0;
   // The save-file dialog, starting with `initial_name`; nullopt when cancelled.
   virtual std::optional<SaveChoice> choose_save_file(std::string_view initial_name) = 0;
-  // The modal About box (its fields come from `Host::about_fields`).
+  // The modal About box (its fields come from `about_fields`).
   virtual void about_box() = 0;
   virtual void set_window_title(Window window, std::string_view title) = 0;
 
@@ -186,8 +186,8 @@ class Platform {
   // one copy, collated); nullopt when cancelled or no device was returned.
   virtual std::optional<PrinterSetup> choose_printer() = 0;
   // Installs the abort procedure, shows the modeless Printing dialog and
-  // disables the frame. Its Cancel must call `Host::cancel_printing`; the
-  // abort procedure returns `Host::print_continue`.
+  // disables the frame. Its Cancel must call `PrintCommand::cancel`; the
+  // abort procedure returns `PrintCommand::continuing`.
   virtual void open_printing_dialog(Handle device) = 0;
   // Removes the Printing dialog and enables the frame again.
   virtual void close_printing_dialog() = 0;

@@ -3,14 +3,11 @@
 #pragma once
 
 #include <string>
-
-#include "host/core/text_store.h"
+#include <string_view>
 
 namespace tova::host {
 
 // The bytes of one line in the file.
 std::string text_file_line(std::string_view line);
-// The whole file's bytes.
-std::string text_file_bytes(const TextStore& store);
 
 }  // namespace tova::host

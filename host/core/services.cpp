@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "host/core/commands.h"
+
 namespace tova::host {
 
 namespace {
-
-constexpr int32_t kFirstUserCommand = 800;
 
 std::string_view trim_trailing_blanks(std::string_view text) {
   size_t end = text.find_last_not_of(' ');

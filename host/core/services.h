@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/core/commands.h"
 #include "host/core/platform.h"
 
 namespace tova::host {
@@ -92,7 +93,7 @@ class Services {
   int32_t map_mode_ = kMapModeText;
   std::atomic<int32_t> tick_flag_{0};
   std::array<TimerSlot, kUserTimerSlots> timers_{};
-  int32_t next_command_ = 800;
+  int32_t next_command_ = kFirstUserCommand;
   std::array<MenuRoutine, kUserCommandSlots> commands_{};
 };
 

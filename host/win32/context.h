@@ -27,6 +27,7 @@ struct Context {
   HFONT io_font = nullptr;     // the Input/Output window's font when scaled
   UINT io_font_dpi = 0;
   int wheel_delta = 0;  // wheel movement short of a notch
+  int cell_width = 1;   // the Input/Output font's character width
   HMENU menu = nullptr;
   HMENU window_menu = nullptr;
   HACCEL accelerators = nullptr;

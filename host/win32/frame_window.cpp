@@ -1,9 +1,17 @@
 // The frame window: the MDI client, the menu commands, the program's
 // timers and the close sequence.
 #include "host/win32/context.h"
+#include "host/win32/message_words.h"
 #include "host/win32/resource.h"
 
 namespace tova::host::win32 {
+
+// The resource script's menu IDs are the core's commands.
+static_assert(IDM_SAVE == kCmdSave && IDM_SAVE_AS == kCmdSaveAs && IDM_PRINT == kCmdPrint &&
+              IDM_ABOUT == kCmdAbout && IDM_EXIT == kCmdExit && IDM_UNDO == kCmdUndo);
+static_assert(IDM_CUT == kCmdCut && IDM_COPY == kCmdCopy && IDM_PASTE == kCmdPaste &&
+              IDM_DELETE == kCmdDelete && IDM_SELECT_ALL == kCmdSelectAll);
+static_assert(IDM_TILE == kCmdTile && IDM_CASCADE == kCmdCascade && IDM_ARRANGE == kCmdArrange);
 
 namespace {
 
@@ -50,7 +58,7 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM wparam, LPARA
       create_client(window);
       return 0;
     case WM_COMMAND: {
-      int command = LOWORD(wparam);
+      int32_t command = command_id(wparam);
       if (command == IDM_CASCADE || command == IDM_TILE || command == IDM_ARRANGE) {
         arrange_children(command);
         return default_frame(window, message, wparam, lparam);
@@ -73,7 +81,7 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM wparam, LPARA
       if (c.host != nullptr) c.host->on_menu_opening();
       return default_frame(window, message, wparam, lparam);
     case WM_TIMER:
-      if (c.host != nullptr && c.host->on_timer(static_cast<uint64_t>(wparam))) return 0;
+      if (c.host != nullptr && c.host->on_timer(timer_id(wparam))) return 0;
       return default_frame(window, message, wparam, lparam);
     case WM_CLOSE:
       if (c.host == nullptr) return default_frame(window, message, wparam, lparam);

@@ -71,6 +71,12 @@ Context& context() {
   return the_context;
 }
 
+std::string frame_title(std::string_view program_path) {
+  size_t slash = program_path.find_last_of('\\');
+  return std::string(slash == std::string_view::npos ? program_path
+                                                     : program_path.substr(slash + 1));
+}
+
 const char* command_line_tail(const char* command_line) {
   const char* p = command_line;
   if (*p == '"') {

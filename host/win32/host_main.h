@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace tova::host::win32 {
@@ -17,5 +18,8 @@ int host_main(HINSTANCE instance, HINSTANCE previous, const char* command_tail, 
 // its closing quote, else at the first blank or tab; blanks and tabs after it
 // are skipped.
 const char* command_line_tail(const char* command_line);
+
+// The frame's title: the program file's path after its last backslash.
+std::string frame_title(std::string_view program_path);
 
 }  // namespace tova::host::win32

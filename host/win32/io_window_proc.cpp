@@ -4,11 +4,13 @@
 // These need the types of windows.h first.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "host/win32/context.h"
+#include "host/win32/message_words.h"
 
 namespace tova::host::win32 {
 
@@ -16,56 +18,6 @@ namespace {
 
 IoWindow& io() {
   return context().host->io();
-}
-
-Key key_of(WPARAM key) {
-  switch (key) {
-    case VK_HOME:
-      return Key::home;
-    case VK_END:
-      return Key::end;
-    case VK_PRIOR:
-      return Key::page_up;
-    case VK_NEXT:
-      return Key::page_down;
-    case VK_UP:
-      return Key::up;
-    case VK_DOWN:
-      return Key::down;
-    case VK_LEFT:
-      return Key::left;
-    case VK_RIGHT:
-      return Key::right;
-    case VK_INSERT:
-      return Key::insert;
-    case VK_DELETE:
-      return Key::del;
-    default:
-      return Key::other;
-  }
-}
-
-ScrollRequest request_of(WORD code) {
-  switch (code) {
-    case SB_LINEUP:
-      return ScrollRequest::line_back;
-    case SB_LINEDOWN:
-      return ScrollRequest::line_forward;
-    case SB_PAGEUP:
-      return ScrollRequest::page_back;
-    case SB_PAGEDOWN:
-      return ScrollRequest::page_forward;
-    case SB_THUMBPOSITION:
-      return ScrollRequest::thumb_position;
-    case SB_THUMBTRACK:
-      return ScrollRequest::thumb_track;
-    case SB_TOP:
-      return ScrollRequest::to_start;
-    case SB_BOTTOM:
-      return ScrollRequest::to_end;
-    default:
-      return ScrollRequest::other;
-  }
 }
 
 // The thumb's position from the bar itself: the message carries only 16 bits.
@@ -85,6 +37,8 @@ void measure_font(HWND window, bool first) {
   GetTextMetricsA(dc, &metrics);
   SelectObject(dc, old_font);
   ReleaseDC(window, dc);
+  // Kept for drawing: the core has the cell size too, but is not asked.
+  context().cell_width = std::max<int>(metrics.tmAveCharWidth, 1);
   if (first) {
     io().on_create(metrics.tmAveCharWidth, metrics.tmHeight);
   } else {
@@ -92,10 +46,10 @@ void measure_font(HWND window, bool first) {
   }
 }
 
-int wheel_lines() {
+int64_t wheel_lines() {
   UINT lines = 3;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  return lines == WHEEL_PAGESCROLL ? static_cast<int>(io().rows()) : static_cast<int>(lines);
+  return lines == WHEEL_PAGESCROLL ? kWheelPage : static_cast<int64_t>(lines);
 }
 
 void paint(HWND window) {
@@ -106,7 +60,7 @@ void paint(HWND window) {
   for (const TextRun& run : plan.runs) {
     SetTextColor(dc, run.selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
     SetBkColor(dc, run.selected ? RGB(0, 0, 255) : RGB(255, 255, 255));
-    draw_text(dc, run.x, run.y, run.text, io().char_width());
+    draw_text(dc, run.x, run.y, run.text, context().cell_width);
   }
   SelectObject(dc, old_font);
   // The caret stays where it is; it is never scrolled into view by itself.
@@ -188,7 +142,8 @@ LRESULT CALLBACK io_procedure(HWND window, UINT message, WPARAM wparam, LPARAM l
       if (wparam == SIZE_MINIMIZED) {
         io().on_resize(0, 0);
       } else {
-        io().on_resize(LOWORD(lparam), HIWORD(lparam));
+        ClientSize size = client_size(lparam);
+        io().on_resize(size.width, size.height);
       }
       break;  // and default processing
     case WM_DPICHANGED_AFTERPARENT:
@@ -204,24 +159,17 @@ LRESULT CALLBACK io_procedure(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_KEYDOWN:
       io().on_key(key_of(wparam), GetKeyState(VK_SHIFT) < 0);
       return 0;
-    case WM_MOUSEWHEEL: {
-      // Whole notches only; a fine wheel's parts add up.
-      c.wheel_delta += GET_WHEEL_DELTA_WPARAM(wparam);
-      int notches = c.wheel_delta / WHEEL_DELTA;
-      c.wheel_delta -= notches * WHEEL_DELTA;
-      if (notches != 0) io().scroll_lines(-static_cast<int64_t>(notches) * wheel_lines());
+    case WM_MOUSEWHEEL:
+      if (int32_t notches = wheel_notches(wparam, &c.wheel_delta)) {
+        io().on_wheel(notches, wheel_lines());
+      }
       return 0;
-    }
-    case WM_VSCROLL: {
-      ScrollRequest request = request_of(LOWORD(wparam));
-      io().vertical(request, thumb_position(window, SB_VERT));
+    case WM_VSCROLL:
+      io().vertical(scroll_request(wparam), thumb_position(window, SB_VERT));
       return 0;
-    }
-    case WM_HSCROLL: {
-      ScrollRequest request = request_of(LOWORD(wparam));
-      io().horizontal(request, thumb_position(window, SB_HORZ));
+    case WM_HSCROLL:
+      io().horizontal(scroll_request(wparam), thumb_position(window, SB_HORZ));
       return 0;
-    }
     case WM_LBUTTONDOWN:
       // Captured so that a release outside the window still ends the drag.
       SetCapture(window);

@@ -86,11 +86,10 @@ void Win32Platform::about_box() {
 INT_PTR CALLBACK about_procedure(HWND dialog, UINT message, WPARAM, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      Host& host = *context().host;
-      for (const AboutField& field : host.about_fields()) {
+      SystemInfo info = context().host->platform().system_info();
+      for (const AboutField& field : about_fields(info)) {
         SetDlgItemTextA(dialog, field.control, field.text.c_str());
       }
-      SystemInfo info = host.platform().system_info();
       SetDlgItemTextA(dialog, IDC_MIN_ADDRESS, address_text(info.lowest_address).c_str());
       SetDlgItemTextA(dialog, IDC_MAX_ADDRESS, address_text(info.highest_address).c_str());
       return TRUE;

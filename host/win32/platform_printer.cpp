@@ -109,7 +109,7 @@ INT_PTR CALLBACK printing_procedure(HWND, UINT message, WPARAM, LPARAM) {
       return TRUE;
     case WM_COMMAND:
       // Cancel, Enter and Esc: the job stops at its next look.
-      context().host->cancel_printing();
+      context().host->print_command().cancel();
       return TRUE;
     default:
       return FALSE;
@@ -126,7 +126,7 @@ BOOL CALLBACK abort_procedure(HDC, int) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return c.host->print_continue() ? TRUE : FALSE;
+  return c.host->print_command().continuing() ? TRUE : FALSE;
 }
 
 bool Win32Platform::start_document(Handle device, std::string_view name) {

@@ -56,16 +56,8 @@ void Win32Platform::invalidate_all(Window window) {
   if (HWND handle = window_of(window)) InvalidateRect(handle, nullptr, TRUE);
 }
 
-void Win32Platform::scroll_view(int64_t columns, int64_t rows) {
-  if (io() == nullptr) return;
-  const IoWindow& view = context().host->io();
-  // A move as large as the window leaves nothing to keep.
-  if (std::abs(rows) > view.rows() || std::abs(columns) > view.cols()) {
-    InvalidateRect(io(), nullptr, TRUE);
-    return;
-  }
-  ScrollWindow(io(), to_int(-columns * view.char_width()), to_int(-rows * view.char_height()),
-               nullptr, nullptr);
+void Win32Platform::scroll_pixels(int32_t dx, int32_t dy) {
+  if (io() != nullptr) ScrollWindow(io(), dx, dy, nullptr, nullptr);
 }
 
 void Win32Platform::update_now() {
@@ -79,7 +71,7 @@ void Win32Platform::draw_text_now(int32_t x, int32_t y, std::string_view text) {
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkColor(dc, RGB(255, 255, 255));
   HideCaret(io());
-  draw_text(dc, x, y, text, context().host->io().char_width());
+  draw_text(dc, x, y, text, context().cell_width);
   ShowCaret(io());
   SelectObject(dc, old_font);
   ReleaseDC(io(), dc);

@@ -25,7 +25,7 @@ TEST(FormatUnsigned, Decimal) {
 
 TEST_F(HostTest, AboutFieldsShowTheSystemInformation) {
   platform.info = {4096, 65536, 0x7FFEFFFF, 586, 1};
-  std::array<AboutField, 5> fields = host.about_fields();
+  std::array<AboutField, 5> fields = about_fields(platform.info);
   EXPECT_EQ(fields[0].control, 102);
   EXPECT_EQ(fields[0].text, "4096");
   EXPECT_EQ(fields[1].control, 103);

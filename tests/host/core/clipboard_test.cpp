@@ -1,4 +1,5 @@
 // Copy, Cut, Paste and Delete through the selection.
+#include "host/core/paste_keys.h"
 #include "tests/host/core/support/host_fixture.h"
 
 namespace tova::host::testing {
@@ -47,11 +48,11 @@ TEST_F(Clipboard, AFailedCopyCutsNothingAndLeavesPasteAsItWas) {
   host.on_command(kCmdCut);
   EXPECT_EQ(lines(), Lines{"ABCDEF"});
   EXPECT_EQ(platform.menu_enabled.count(kCmdPaste), 0u);
-  EXPECT_FALSE(host.copy());
+  EXPECT_FALSE(host.edit_commands().copy());
 }
 
 TEST_F(Clipboard, CopyWithoutASelectionDoesNothing) {
-  EXPECT_FALSE(host.copy());
+  EXPECT_FALSE(host.edit_commands().copy());
   EXPECT_TRUE(platform.calls("set_clipboard").empty());
 }
 
@@ -147,13 +148,13 @@ TEST_F(Clipboard, ALineSelectionAcrossLinesIsCopiedWithCrLfButNotCut) {
 
 TEST_F(Clipboard, PasteFeedsAtMost1024Characters) {
   platform.clipboard = std::string(1500, 'p');
-  host.paste();
+  host.edit_commands().paste();
   EXPECT_EQ(lines()[1], std::string(1024, 'p'));
 }
 
 TEST_F(Clipboard, PasteWithoutTextDoesNothing) {
   platform.clipboard = std::nullopt;
-  host.paste();
+  host.edit_commands().paste();
   EXPECT_EQ(lines(), Lines{"ABCDEF"});
 }
 

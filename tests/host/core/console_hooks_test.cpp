@@ -232,7 +232,7 @@ TEST_F(ConsoleHooksTest, FinishPumpsUntilTheQuitMessage) {
   platform.waiting.push_back({PumpEvent::quit, nullptr});
   host.finish(0);
   EXPECT_EQ(handled, 2);
-  EXPECT_TRUE(host.state().program_finished);
+  EXPECT_TRUE(host.program_finished());
   EXPECT_EQ(host.phase(), Phase::ended);
 }
 
@@ -240,7 +240,7 @@ TEST_F(ConsoleHooksTest, AfterAStartFailureFinishReturnsAtOnce) {
   Host failed(platform);
   failed.start_failed();
   failed.finish(0);  // no message is waited for
-  EXPECT_TRUE(failed.state().program_finished);
+  EXPECT_TRUE(failed.program_finished());
   EXPECT_EQ(failed.phase(), Phase::ended);
 }
 

@@ -1,17 +1,9 @@
-// The frame window: its title, the command table, timer ticks, the states of
+// The frame window: the command table, timer ticks, the states of
 // a run and the close sequence with its four outcomes.
 #include "tests/host/core/support/host_fixture.h"
 
 namespace tova::host::testing {
 namespace {
-
-TEST(FrameTitle, IsTheProgramFileNameAfterTheLastBackslash) {
-  EXPECT_EQ(frame_title("C:\\work\\run.exe"), "run.exe");
-  EXPECT_EQ(frame_title("run.exe"), "run.exe");
-  EXPECT_EQ(frame_title("C:\\dir\\"), "");
-  EXPECT_EQ(frame_title(""), "");
-  EXPECT_EQ(frame_title("/usr/bin/tova"), "/usr/bin/tova");  // only backslashes count
-}
 
 class Frame : public HostTest {
  protected:
@@ -42,9 +34,9 @@ TEST_F(Frame, StatesOfARun) {
 TEST_F(Frame, InitialHostState) {
   Host fresh(platform);
   EXPECT_FALSE(fresh.state().saved);
-  EXPECT_FALSE(fresh.state().closing);
-  EXPECT_FALSE(fresh.state().program_finished);
-  EXPECT_EQ(fresh.state().save_name, "");
+  EXPECT_FALSE(fresh.close_sequence().closing());
+  EXPECT_FALSE(fresh.program_finished());
+  EXPECT_EQ(fresh.save_command().name(), "");
   EXPECT_EQ(fresh.services().next_command_id(), 800);
 }
 
@@ -79,7 +71,7 @@ TEST_F(Frame, CancelAtThePromptKeepsTheProgramWaiting) {
   queue_typing("data.txt\r");
   EXPECT_EQ(read_line(), "data.txt\r\n");
   EXPECT_EQ(outcome, CloseOutcome::cancelled);
-  EXPECT_FALSE(host.state().closing);
+  EXPECT_FALSE(host.close_sequence().closing());
   EXPECT_FALSE(platform.frame_destroyed);
   EXPECT_EQ(platform.end_run_calls, 0);
 }
@@ -91,7 +83,7 @@ TEST_F(Frame, NoAtThePromptEndsTheRunWhileItWaits) {
   // The run-time's end_run (status 0) never returns into the read.
   EXPECT_THROW(read_line(), RunEnded);
   EXPECT_EQ(platform.end_run_calls, 1);
-  EXPECT_TRUE(host.state().closing);
+  EXPECT_TRUE(host.close_sequence().closing());
   EXPECT_EQ(platform.calls("destroy_frame").size(), 1u);
   EXPECT_TRUE(platform.files.empty());
   EXPECT_EQ(host.phase(), Phase::ended);
@@ -121,7 +113,7 @@ TEST_F(Frame, YesThenCancelInTheSaveDialogCancelsTheClose) {
 }
 
 TEST_F(Frame, YesWithAFailedSaveCancelsTheClose) {
-  host.state().save_name = "A:\\full.txt";
+  name_save_file("A:\\full.txt");
   platform.uncreatable = {"A:\\full.txt"};
   platform.answers = {Answer::yes};
   EXPECT_EQ(host.on_close(), CloseOutcome::cancelled);
@@ -136,7 +128,8 @@ TEST_F(Frame, SavedTextClosesWithoutAPrompt) {
 }
 
 TEST_F(Frame, ACloseOnceTheSequenceBeganIsLeftToDefaultProcessing) {
-  host.state().closing = true;
+  host.state().saved = true;
+  EXPECT_THROW(host.on_close(), RunEnded);
   platform.clear_trace();
   EXPECT_EQ(host.on_close(), CloseOutcome::destroy_by_default);
   EXPECT_TRUE(platform.trace.empty());
@@ -183,7 +176,7 @@ TEST_F(Frame, TimerMessagesReachTheirSlotsRoutine) {
   ticks = 0;
   int32_t id = 7, interval = 50;
   ASSERT_EQ(host.services().start_timer(&id, &interval, [] { ++ticks; }), 1);
-  EXPECT_TRUE(host.on_timer(0x12340007));  // the low 16 bits are the ID
+  EXPECT_TRUE(host.on_timer(7));
   EXPECT_EQ(ticks, 1);
   EXPECT_FALSE(host.on_timer(8));
   int32_t other = 9;

@@ -19,7 +19,6 @@
 
 #include "analysis/driver.h"
 #include "host/core/host.h"
-#include "host/core/save_format.h"
 #include "tests/host/core/support/fake_platform.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
@@ -64,7 +63,7 @@ void scripted_user(FakePlatform& platform) {
       platform.waiting.push_back(
           {PumpEvent::dispatched, [&host, c] { host.io().on_char(static_cast<uint8_t>(c)); }});
     }
-  } else if (host.state().program_finished && !host.state().closing) {
+  } else if (host.program_finished() && !host.close_sequence().closing()) {
     platform.answers.push_back(Answer::no);
     platform.waiting.push_back({PumpEvent::dispatched, [&host] { host.on_close(); }});
   }
@@ -82,8 +81,8 @@ void report_and_exit(int32_t status) {
   report += std::string("lines_match=") + (lines == child->transcript ? "1" : "0") + "\n";
   std::string expected_bytes;
   for (const std::string& line : child->transcript) expected_bytes += line + "\r\n";
-  host.state().save_name = "saved.txt";
-  host.write_text_file();
+  child->platform.save_choices = {SaveChoice{"saved.txt", "saved.txt"}};
+  host.on_command(kCmdSaveAs);
   report += std::string("bytes_match=") +
             (child->platform.files["saved.txt"] == expected_bytes ? "1" : "0") + "\n";
   report += "first=" + (lines.empty() ? std::string() : lines[0]) + "\n";

@@ -108,9 +108,9 @@ TEST_F(Printing, EveryCharacterOfEveryLineIsPrintedWithMarginsAndAHeader) {
   output("  D-CORRELATION MATRIX");
   output(row);  // 132 characters
   output(row.substr(0, 40));
-  host.state().save_title = "run.txt";
+  name_save_file("C:\\runs\\run.txt", "run.txt");
   platform.printer = letter_at_600();
-  host.print_text();
+  host.on_command(kCmdPrint);
   EXPECT_EQ(platform.asked_char_width, 4200 / 132);
   ASSERT_EQ(platform.pages.size(), 1u);
   const std::vector<PrintedLine>& page = platform.pages[0];
@@ -129,7 +129,7 @@ TEST_F(Printing, EveryCharacterOfEveryLineIsPrintedWithMarginsAndAHeader) {
 TEST_F(Printing, TheHeaderNumbersEachPage) {
   output_lines(130);
   platform.printer = sixty_lines();
-  host.print_text();
+  host.on_command(kCmdPrint);
   ASSERT_EQ(platform.pages.size(), 3u);
   EXPECT_EQ(platform.pages[0][0].text, "Input/Output");
   EXPECT_EQ(platform.pages[2][1].text, "Page 3");
@@ -161,7 +161,7 @@ TEST_F(Printing, PageRangeTwoToTwo) {
   setup.page_range = true;
   setup.from_page = setup.to_page = 2;
   platform.printer = setup;
-  host.print_text();
+  host.on_command(kCmdPrint);
   ASSERT_EQ(platform.pages.size(), 1u);
   EXPECT_EQ(platform.pages[0][1].text, "Page 2");
   EXPECT_EQ(body(platform.pages[0]).front().text, "L61");
@@ -172,7 +172,7 @@ TEST_F(Printing, AnEmptyStorePrintsOneEmptyPagePerCopy) {
   PrinterSetup setup = sixty_lines();
   setup.copies = 2;
   platform.printer = setup;
-  host.print_text();
+  host.on_command(kCmdPrint);
   ASSERT_EQ(platform.pages.size(), 2u);
   EXPECT_TRUE(body(platform.pages[0]).empty());
   EXPECT_TRUE(body(platform.pages[1]).empty());
@@ -183,7 +183,7 @@ TEST_F(Printing, EachCopyPrintsEveryPage) {
   PrinterSetup setup = sixty_lines();
   setup.copies = 3;
   platform.printer = setup;
-  host.print_text();
+  host.on_command(kCmdPrint);
   ASSERT_EQ(platform.pages.size(), 6u);
   EXPECT_EQ(body(platform.pages[4])[0].text, "L1");
   EXPECT_EQ(body(platform.pages[5]).size(), 10u);
@@ -194,7 +194,7 @@ TEST_F(Printing, NoCopiesEndsTheDocumentAtOnce) {
   PrinterSetup setup = sixty_lines();
   setup.copies = 0;
   platform.printer = setup;
-  host.print_text();
+  host.on_command(kCmdPrint);
   EXPECT_TRUE(platform.pages.empty());
   EXPECT_TRUE(platform.document_ended);
 }
@@ -203,9 +203,9 @@ TEST_F(Printing, CancelStopsAfterTheCurrentLine) {
   output_lines(120);
   platform.printer = sixty_lines();
   platform.on_print_line = [this](int32_t y) {
-    if (y == 11 * 50) host.cancel_printing();
+    if (y == 11 * 50) host.print_command().cancel();
   };
-  host.print_text();
+  host.on_command(kCmdPrint);
   ASSERT_EQ(platform.pages.size(), 1u);
   EXPECT_EQ(body(platform.pages[0]).size(), 10u);
   EXPECT_FALSE(platform.document_ended);
@@ -218,7 +218,7 @@ TEST_F(Printing, APageThatCannotStartEndsTheJob) {
   output_lines(120);
   platform.printer = sixty_lines();
   platform.pages_before_start_failure = 1;
-  host.print_text();
+  host.on_command(kCmdPrint);
   EXPECT_EQ(platform.pages.size(), 1u);
   EXPECT_TRUE(platform.document_aborted);
   EXPECT_EQ(platform.trace.back(), "delete_printer");
@@ -228,7 +228,7 @@ TEST_F(Printing, APageThatCannotStartEndsTheJob) {
 TEST_F(Printing, ACancelledPrintDialogPrintsNothing) {
   output_lines(3);
   platform.clear_trace();
-  host.print_text();
+  host.on_command(kCmdPrint);
   EXPECT_EQ(platform.trace, Lines{"print_dialog"});
 }
 

@@ -35,7 +35,7 @@ TEST_F(View, EnterScrollsTheShownContentsUpByOneRow) {
   output_lines(18);
   platform.clear_trace();
   output("next");
-  EXPECT_EQ(platform.calls("scroll"), Lines{"scroll 0,1"});
+  EXPECT_EQ(platform.calls("scroll"), Lines{"scroll 0,-16"});
   EXPECT_EQ(platform.calls("update_now").size(), 1u);
 }
 
@@ -71,7 +71,21 @@ TEST_F(View, VerticalStepMovesContentsAndRepaintsAtOnce) {
   io().vertical(ScrollRequest::to_start);
   platform.clear_trace();
   io().vertical(ScrollRequest::thumb_position, 7);
-  EXPECT_EQ(platform.trace, (Lines{"scroll 0,7", "position v 7", "update_now"}));
+  EXPECT_EQ(platform.trace, (Lines{"scroll 0,-112", "position v 7", "update_now"}));
+}
+
+// The window is 20 rows by 40 columns: a longer move keeps no pixels.
+TEST_F(View, AStepLargerThanTheWindowRedrawsItAll) {
+  output_lines(30);
+  io().vertical(ScrollRequest::to_start);
+  platform.clear_trace();
+  io().vertical(ScrollRequest::thumb_position, 12);  // 12 rows of 20: moved
+  EXPECT_EQ(platform.calls("scroll"), Lines{"scroll 0,-192"});
+  io().on_resize(40 * kCellWidth, 10 * kCellHeight);
+  platform.clear_trace();
+  io().vertical(ScrollRequest::to_start);  // 12 rows of 10
+  EXPECT_TRUE(platform.calls("scroll").empty());
+  EXPECT_EQ(platform.calls("invalidate_all"), Lines{"invalidate_all io"});
 }
 
 TEST_F(View, PageRequestsMoveAtLeastOneLine) {
@@ -104,7 +118,7 @@ TEST_F(View, HorizontalRequests) {
   platform.clear_trace();
   io().horizontal(ScrollRequest::to_start);
   EXPECT_EQ(io().view_left(), 0);
-  EXPECT_EQ(platform.trace, (Lines{"scroll -22,0", "position h 0"}));
+  EXPECT_EQ(platform.trace, (Lines{"scroll 176,0", "position h 0"}));
 }
 
 TEST_F(View, ResizeRecomputesRowsColumnsAndClampsTheView) {
@@ -217,6 +231,12 @@ TEST_F(View, TheWheelScrollsByLinesWithinTheRange) {
   io().scroll_lines(100);
   EXPECT_EQ(io().view_top(), 12);
   EXPECT_EQ(platform.scroll_pos[0], 12);
+  io().on_wheel(2, 3);  // away from the user: towards the start
+  EXPECT_EQ(io().view_top(), 6);
+  io().on_wheel(-1, kWheelPage);
+  EXPECT_EQ(io().view_top(), 12);  // 20 rows, clamped
+  io().on_wheel(1, kWheelPage);
+  EXPECT_EQ(io().view_top(), 0);
 }
 
 // A screen of another scale: a new cell size keeps the text and the caret.

@@ -10,6 +10,7 @@
 
 #include "host/win32/context.h"
 #include "host/win32/host_main.h"
+#include "host/win32/message_words.h"
 #include "host/win32/resource.h"
 
 namespace tova {
@@ -316,6 +317,36 @@ TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_STREQ(command_line_tail(c.line), c.tail) << c.line;
+}
+
+TEST(FrameTitle, IsTheProgramFileNameAfterTheLastBackslash) {
+  EXPECT_EQ(frame_title("C:\\work\\run.exe"), "run.exe");
+  EXPECT_EQ(frame_title("run.exe"), "run.exe");
+  EXPECT_EQ(frame_title("C:\\dir\\"), "");
+  EXPECT_EQ(frame_title(""), "");
+  EXPECT_EQ(frame_title("/usr/bin/tova"), "/usr/bin/tova");  // only backslashes count
+}
+
+// The core gets plain values: IDs, sizes, requests, keys and notches.
+TEST(MessageWords, TheCoreGetsOnlyTheWordsThatCarryItsValues) {
+  EXPECT_EQ(command_id(MAKEWPARAM(IDM_PASTE, 1)), IDM_PASTE);  // from an accelerator
+  EXPECT_EQ(timer_id(0x12340007), 7);
+  ClientSize size = client_size(MAKELPARAM(640, 480));
+  EXPECT_EQ(size.width, 640);
+  EXPECT_EQ(size.height, 480);
+  EXPECT_EQ(scroll_request(MAKEWPARAM(SB_THUMBTRACK, 0xFFFF)), ScrollRequest::thumb_track);
+  EXPECT_EQ(scroll_request(MAKEWPARAM(SB_LINEDOWN, 3)), ScrollRequest::line_forward);
+  EXPECT_EQ(scroll_request(SB_ENDSCROLL), ScrollRequest::other);
+  EXPECT_EQ(key_of(VK_PRIOR), Key::page_up);
+  EXPECT_EQ(key_of('A'), Key::other);
+}
+
+TEST(MessageWords, AFineWheelsPartsAddUpToWholeNotches) {
+  int pending = 0;
+  EXPECT_EQ(wheel_notches(MAKEWPARAM(0, WHEEL_DELTA / 2), &pending), 0);
+  EXPECT_EQ(wheel_notches(MAKEWPARAM(0, WHEEL_DELTA * 3 / 2), &pending), 2);
+  EXPECT_EQ(pending, 0);
+  EXPECT_EQ(wheel_notches(MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), &pending), -1);
 }
 
 TEST(AboutAddress, EightDigitsUnlessTheAddressNeedsMore) {

@@ -45,8 +45,8 @@ void FakePlatform::invalidate(Window window, const PixelRect& rect) {
 void FakePlatform::invalidate_all(Window window) {
   record("invalidate_all " + name(window));
 }
-void FakePlatform::scroll_view(int64_t columns, int64_t rows) {
-  record("scroll " + std::to_string(columns) + "," + std::to_string(rows));
+void FakePlatform::scroll_pixels(int32_t dx, int32_t dy) {
+  record("scroll " + std::to_string(dx) + "," + std::to_string(dy));
 }
 void FakePlatform::update_now() {
   record("update_now");

@@ -85,7 +85,7 @@ class FakePlatform : public Platform {
   // --- Platform -------------------------------------------------------------
   void invalidate(Window window, const PixelRect& rect) override;
   void invalidate_all(Window window) override;
-  void scroll_view(int64_t columns, int64_t rows) override;
+  void scroll_pixels(int32_t dx, int32_t dy) override;
   void update_now() override;
   void draw_text_now(int32_t x, int32_t y, std::string_view text) override;
   void set_scroll_range(ScrollBar bar, int64_t maximum) override;

@@ -52,6 +52,13 @@ class HostTest : public ::testing::Test {
           {PumpEvent::dispatched, [this, c] { io().on_char(static_cast<uint8_t>(c)); }});
     }
   }
+  // A save name as the save dialog gives it, without writing the file; the
+  // trace starts anew after the dialog.
+  void name_save_file(std::string_view path, std::string_view title = "") {
+    platform.save_choices.push_back(SaveChoice{std::string(path), std::string(title)});
+    ASSERT_TRUE(host.save_command().choose_file());
+    platform.clear_trace();
+  }
   std::vector<std::string> lines() {
     std::vector<std::string> all;
     for (size_t i = 1; i <= store().line_count(); ++i) all.emplace_back(store().line_text(i));

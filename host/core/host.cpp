@@ -1,8 +1,8 @@
-// The message pumps and the console hooks of the host.
+#include "host/core/host.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "host/core/host.h"
+#include <string_view>
 
 namespace tova::host {
 
@@ -14,7 +14,11 @@ constexpr uint8_t kLineFeed = 10;
 Host::Host(Platform& platform)
     : platform_(platform),
       io_(store_, state_, platform),
-      services_(platform, [this] { pump_pending(); }) {}
+      services_(platform, [this] { pump_pending(); }),
+      save_(platform, store_, state_),
+      print_(platform, store_),
+      edit_(platform, io_),
+      close_(platform, state_, save_) {}
 
 void Host::begin_run() {
   phase_ = Phase::running;
@@ -104,7 +108,7 @@ int32_t Host::write(const char* buffer, int32_t* count, int32_t) {
 
 void Host::finish(int32_t) {
   // The status is the run-time's to pass on when this returns.
-  state_.program_finished = true;
+  program_finished_ = true;
   open_output_line_.reset();
   if (phase_ != Phase::ended) phase_ = Phase::finished;
   pump_until([] { return false; });
@@ -124,6 +128,55 @@ textio::ConsoleHooks Host::console_hooks() {
   hooks.finish = [this](int32_t status) { finish(status); };
   hooks.poll = [this] { poll(); };
   return hooks;
+}
+
+// --- Frame window messages ------------------------------------------------
+
+FrameAction Host::on_command(int32_t command) {
+  switch (command) {
+    // File commands end here.
+    case kCmdSave:
+      save_.save();
+      return FrameAction::done;
+    case kCmdSaveAs:
+      save_.save_as();
+      return FrameAction::done;
+    case kCmdPrint:
+      print_.print(save_.window_title());
+      return FrameAction::done;
+    case kCmdAbout:
+      platform_.about_box();
+      return FrameAction::done;
+    case kCmdExit:
+      on_close();
+      return FrameAction::done;
+    default:
+      // The others go on to default processing after their action. Undo,
+      // the Window commands and the child list have no handler here.
+      if (!edit_.on_command(command)) services_.on_user_command(command);
+      return FrameAction::default_processing;
+  }
+}
+
+void Host::on_menu_opening() {
+  edit_.on_menu_opening();
+}
+
+bool Host::on_timer(int32_t id) {
+  return services_.on_timer(id);
+}
+
+CloseOutcome Host::on_close() {
+  CloseOutcome outcome = close_.request(program_finished_);
+  if (outcome == CloseOutcome::ended_run) {
+    // Inside a console statement of the program, which never resumes: the
+    // run-time closes every unit and ends the process with status 0.
+    phase_ = Phase::ended;
+    platform_.end_run();
+  }
+  // After the program ended, the `finish` hook's pump receives the quit
+  // message and returns; the run-time ends the process with its own status.
+  return outcome;
 }
 
 }  // namespace tova::host
