@@ -46,14 +46,77 @@ struct PairCursor {
   }
 };
 
-// The scores of one block, row by pair of objects, column by variable;
-// stride >= m + kWidth so that a vector of partners never leaves its row.
-// A pair with a missing value holds kAbsent in both.
+// The scores of one block, row by pair of objects: the signed scores of
+// the columns, then at `half` the unsigned ones, each region padded so that
+// a vector of partners never leaves it. A pair with a missing value holds
+// kAbsent in both. The scores are computed column by column into `columns`
+// (pairs contiguous, signed then unsigned per column) and turned into rows
+// a square of kWidth x kWidth at a time.
 struct ScoreBlock {
   float* signed_score;
-  float* unsigned_score;
+  float* unsigned_score;  // signed_score + half
   int64_t stride;
+  float* columns;
+  int64_t column_groups;  // columns / kWidth, rounded up
 };
+
+// Pairs of objects per column, with room for a vector past the block.
+constexpr int64_t kColumnStride = kBlockPairs + kWidth;
+
+// Element (r, c) of the square r[0..kWidth) to (c, r): log2(kWidth) rounds
+// of interleaving rows q and q + kWidth/2, each of which rotates the bits
+// of the element's row-and-column number by one.
+TOVA_INLINE vf interleave_low(vf a, vf b) {
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(a, b, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11);
+#else
+  return __builtin_shufflevector(a, b, 0, 4, 1, 5);
+#endif
+}
+TOVA_INLINE vf interleave_high(vf a, vf b) {
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(a, b, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15,
+                                 31);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
+#else
+  return __builtin_shufflevector(a, b, 2, 6, 3, 7);
+#endif
+}
+TOVA_INLINE void transpose(vf* r) {
+#pragma GCC unroll 4
+  for (int round = 1; round < kWidth; round *= 2) {
+    vf next[kWidth];
+#pragma GCC unroll 16
+    for (int q = 0; q < kHalf; ++q) {
+      next[2 * q] = interleave_low(r[q], r[q + kHalf]);
+      next[2 * q + 1] = interleave_high(r[q], r[q + kHalf]);
+    }
+#pragma GCC unroll 16
+    for (int q = 0; q < kWidth; ++q) r[q] = next[q];
+  }
+}
+
+// The rows of the first `pairs` pairs from the columns.
+void columns_to_rows(const ScoreBlock& block, int pairs) {
+  const int64_t half = block.unsigned_score - block.signed_score;
+  for (int p0 = 0; p0 < pairs; p0 += kWidth) {
+    for (int64_t g = 0; g < block.column_groups; ++g) {
+      for (int kind = 0; kind < 2; ++kind) {
+        vf r[kWidth];
+#pragma GCC unroll 16
+        for (int q = 0; q < kWidth; ++q)
+          r[q] = load(block.columns + ((g * kWidth + q) * 2 + kind) * kColumnStride + p0);
+        transpose(r);
+        float* out = block.signed_score + kind * half + g * kWidth + p0 * block.stride;
+#pragma GCC unroll 16
+        for (int q = 0; q < kWidth; ++q) store(out + q * block.stride, r[q]);
+      }
+    }
+  }
+}
 
 template <int kType>
 void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
@@ -81,12 +144,11 @@ void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const S
       const vf absent = (vf)splat(kAbsent);
       signed_score = missing ? absent : signed_score;
       unsigned_score = missing ? absent : unsigned_score;
-      float* signed_out = block.signed_score + (seg.first + q) * block.stride + column_at;
-      float* unsigned_out = block.unsigned_score + (seg.first + q) * block.stride + column_at;
-      for (int32_t lane = 0; lane < lanes; ++lane) {
-        signed_out[lane * block.stride] = signed_score[lane];
-        unsigned_out[lane * block.stride] = unsigned_score[lane];
-      }
+      // Whole vectors: lanes past the segment are overwritten by the next
+      // one or lie past the block's pairs.
+      float* out = block.columns + column_at * 2 * kColumnStride + seg.first + q;
+      store(out, signed_score);
+      store(out + kColumnStride, unsigned_score);
     }
   }
 }
@@ -189,15 +251,23 @@ TOVA_INLINE vf pick(vf a, vf b, vi index) {
 #endif
 }
 
-// The scores of K and L for the pair of objects at row offset `at`. A
-// packed task picks its lanes' columns out of the first 2 * kWidth of the
-// row (the work order has at most that many variables then).
-template <bool kPacked>
+// How a task finds its scores in a row: K's splatted and a vector of
+// partners; or, packed, each lane's pair picked out of the row, from one
+// vector of signed and one of unsigned scores when the work order has at
+// most kWidth variables (the index then says which), else from two of each.
+enum Layout { kPartners, kPackedNarrow, kPackedWide };
+
+// The scores of K and L for the pair of objects at row offset `at`.
+template <int kLayout>
 TOVA_INLINE void task_scores(const TaskRows& r, const ScoreBlock& block, int64_t at, vf& sk,
                              vf& sl) {
-  if constexpr (kPacked) {
-    const float* signed_row = block.signed_score + at;
-    const float* unsigned_row = block.unsigned_score + at;
+  const float* signed_row = block.signed_score + at;
+  const float* unsigned_row = block.unsigned_score + at;
+  if constexpr (kLayout == kPackedNarrow) {
+    const vf s = load(signed_row), u = load(unsigned_row);
+    sk = pick(s, u, r.column_k);
+    sl = pick(s, u, r.column_l);
+  } else if constexpr (kLayout == kPackedWide) {
     const vf s0 = load(signed_row), s1 = load(signed_row + kWidth);
     const vf u0 = load(unsigned_row), u1 = load(unsigned_row + kWidth);
     sk = r.partner_unordered ? pick(u0, u1, r.column_k) : pick(s0, s1, r.column_k);
@@ -216,7 +286,7 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 // chains interleaved to hide the latency of each). Unguarded, a task whose
 // chains end the block with a NaN keeps its state as it was and has its
 // bit set in the result, for a guarded run of the block.
-template <int kTasks, bool kPacked, bool kGuard>
+template <int kTasks, int kLayout, bool kGuard>
 unsigned accumulate_means(TaskState* const* states, const TaskView* const* views,
                           const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -236,7 +306,7 @@ unsigned accumulate_means(TaskState* const* states, const TaskView* const* views
 #pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
       vf sk, sl;
-      task_scores<kPacked>(rows[t], block, at, sk, sl);
+      task_scores<kLayout>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
@@ -264,7 +334,7 @@ unsigned accumulate_means(TaskState* const* states, const TaskView* const* views
 // The sums' pass over one block for kTasks tasks at once, unguarded as the
 // means' pass. Skipped pairs add +0.0, which leaves every chain as it is: a
 // sum that starts at +0.0 is never -0.0.
-template <int kTasks, bool kReplace, bool kPacked, bool kGuard>
+template <int kTasks, bool kReplace, int kLayout, bool kGuard>
 unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
                          const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -291,7 +361,7 @@ unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
 #pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
       vf sk, sl;
-      task_scores<kPacked>(rows[t], block, at, sk, sl);
+      task_scores<kLayout>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
       if constexpr (kReplace) {
         sk = sk == marker ? replace_k[t] : sk;
@@ -339,34 +409,34 @@ unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
   return again;
 }
 
-template <int kTasks, bool kMeans, bool kPacked, bool kGuard>
+template <int kTasks, bool kMeans, int kLayout, bool kGuard>
 unsigned accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
                     int pairs) {
   bool double_zero = false;
   for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
   if constexpr (kMeans)
-    return accumulate_means<kTasks, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_means<kTasks, kLayout, kGuard>(s, v, block, pairs);
   else if (double_zero)
-    return accumulate_sums<kTasks, true, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_sums<kTasks, true, kLayout, kGuard>(s, v, block, pairs);
   else
-    return accumulate_sums<kTasks, false, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_sums<kTasks, false, kLayout, kGuard>(s, v, block, pairs);
 }
 
 // The block unguarded; a task whose chains met a NaN runs it again, guarded.
-template <int kTasks, bool kMeans, bool kPacked>
+template <int kTasks, bool kMeans, int kLayout>
 void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
-  const unsigned again = accumulate<kTasks, kMeans, kPacked, false>(s, v, block, pairs);
+  const unsigned again = accumulate<kTasks, kMeans, kLayout, false>(s, v, block, pairs);
   for (int i = 0; i < kTasks; ++i) {
     if ((again & (1u << i)) == 0) continue;
     TaskState* const one[1] = {s[i]};
     const TaskView* const view[1] = {v[i]};
-    accumulate<1, kMeans, kPacked, true>(one, view, block, pairs);
+    accumulate<1, kMeans, kLayout, true>(one, view, block, pairs);
   }
 }
 
 // Runs the tasks listed in `order` kInterleave at a time, the rest one by
 // one.
-template <bool kMeans, bool kPacked>
+template <bool kMeans, int kLayout>
 void run_block(TaskState* states, const TaskView* views, const int32_t* order, int count,
                const ScoreBlock& block, int pairs) {
   int t = 0;
@@ -377,12 +447,12 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
       s[i] = &states[order[t + i]];
       v[i] = &views[order[t + i]];
     }
-    run_group<kInterleave, kMeans, kPacked>(s, v, block, pairs);
+    run_group<kInterleave, kMeans, kLayout>(s, v, block, pairs);
   }
   for (; t < count; ++t) {
     TaskState* const s[1] = {&states[order[t]]};
     const TaskView* const v[1] = {&views[order[t]]};
-    run_group<1, kMeans, kPacked>(s, v, block, pairs);
+    run_group<1, kMeans, kLayout>(s, v, block, pairs);
   }
 }
 
@@ -391,7 +461,7 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
 template <bool kMeans>
 void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed, TaskState* states,
           const TaskView* views, const int32_t* order, int count, const ScoreBlock& block,
-          Segment* segments, bool packed) {
+          Segment* segments, Layout layout) {
   PairCursor cursor{d.objects};
   int segment_count = 0;
   for (;;) {
@@ -400,10 +470,13 @@ void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed,
     for (int64_t c = 0; c < d.variables; ++c) {
       if (needed[c]) score_variable(d, variable_at[c], c, segments, segment_count, block);
     }
-    if (packed)
-      run_block<kMeans, true>(states, views, order, count, block, pairs);
+    columns_to_rows(block, pairs);
+    if (layout == kPackedNarrow)
+      run_block<kMeans, kPackedNarrow>(states, views, order, count, block, pairs);
+    else if (layout == kPackedWide)
+      run_block<kMeans, kPackedWide>(states, views, order, count, block, pairs);
     else
-      run_block<kMeans, false>(states, views, order, count, block, pairs);
+      run_block<kMeans, kPartners>(states, views, order, count, block, pairs);
   }
 }
 
@@ -418,15 +491,17 @@ void d_correlation(const CorrelationWork& work) {
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
   int32_t* order = new int32_t[static_cast<size_t>(count)];
   bool* needed = new bool[static_cast<size_t>(m)]();
-  // Room for a vector of partners past the last column, and for the two
-  // vectors a packed task reads.
-  const int64_t stride = m + kWidth > 2 * kWidth ? m + kWidth : 2 * kWidth;
+  // Whole squares of columns; a region of a row has room for a vector of
+  // partners past its last column.
+  const int64_t groups = (m + kWidth - 1) / kWidth;
+  const int64_t half = groups * kWidth + kWidth;
   const bool packed = work.pair_k != nullptr;
-  const size_t block_size = static_cast<size_t>(kBlockPairs * stride);
-  float* signed_scores = new float[block_size]();
-  float* unsigned_scores = new float[block_size]();
+  const Layout layout = !packed ? kPartners : m <= kWidth ? kPackedNarrow : kPackedWide;
+  float* rows = new float[static_cast<size_t>(kBlockPairs * 2 * half)]();
+  // Columns past m and those not needed stay zero.
+  float* columns = new float[static_cast<size_t>(groups * kWidth * 2 * kColumnStride)]();
   Segment* segments = new Segment[kBlockPairs];
-  const ScoreBlock block{signed_scores, unsigned_scores, stride};
+  const ScoreBlock block{rows, rows + half, 2 * half, columns, groups};
 
   // The columns of K and L of each lane.
   auto lane_k = [&](const CorrelationTask& task, int lane) -> int64_t {
@@ -449,8 +524,12 @@ void d_correlation(const CorrelationWork& work) {
       const int64_t k = lane_k(task, lane), l = lane_l(task, lane);
       v.partner_unordered[lane] = type_unordered(type_at(l)) ? -1 : 0;
       v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
-      v.column_k[lane] = static_cast<int32_t>(k);
-      v.column_l[lane] = static_cast<int32_t>(l);
+      // The narrow packed rows pick a lane's unsigned score from the
+      // second vector.
+      const int32_t k_offset = layout == kPackedNarrow && v.partner_unordered[lane] ? kWidth : 0;
+      const int32_t l_offset = layout == kPackedNarrow && v.l_unsigned[lane] ? kWidth : 0;
+      v.column_k[lane] = static_cast<int32_t>(k) + k_offset;
+      v.column_l[lane] = static_cast<int32_t>(l) + l_offset;
       v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
       needed[k] = true;
@@ -460,7 +539,7 @@ void d_correlation(const CorrelationWork& work) {
   }
   if (means_count > 0) {
     pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments,
-               packed);
+               layout);
     for (int i = 0; i < means_count; ++i) {
       TaskState& s = states[order[i]];
       const CorrelationTask& task = work.tasks[order[i]];
@@ -477,7 +556,7 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   for (int t = 0; t < count; ++t) order[t] = t;
-  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments, packed);
+  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments, layout);
 
   for (int t = 0; t < count; ++t) {
     const TaskState& s = states[t];
@@ -492,8 +571,8 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   delete[] segments;
-  delete[] unsigned_scores;
-  delete[] signed_scores;
+  delete[] columns;
+  delete[] rows;
   delete[] needed;
   delete[] order;
   delete[] views;
