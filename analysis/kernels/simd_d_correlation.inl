@@ -46,18 +46,25 @@ struct PairCursor {
   }
 };
 
-// The scores of one block, row by pair of objects: the signed scores of
-// the columns, then at `half` the unsigned ones, each region padded so that
-// a vector of partners never leaves it. A pair with a missing value holds
-// kAbsent in both. The scores are computed column by column into `columns`
-// (pairs contiguous, signed then unsigned per column) and turned into rows
-// a square of kWidth x kWidth at a time.
+// The scores of one block, row by pair of objects. The scores are computed
+// column by column into `columns` (pairs contiguous), one column a slot,
+// and turned into rows a square of kWidth x kWidth slots at a time, slot s
+// at offset s of a row; slots of a last part square may be copied one by
+// one instead. A pair with a missing value holds kAbsent.
+//
+// Work in vectors of partners has the signed scores of the work order's
+// columns at slots 0.., the unsigned ones at `half`, each region padded so
+// that a vector of partners never leaves it. Packed work has a slot for
+// each score some lane reads, in any order (an unordered variable has one
+// score for both).
 struct ScoreBlock {
-  float* signed_score;
-  float* unsigned_score;  // signed_score + half
+  float* signed_score;    // the rows
+  float* unsigned_score;  // signed_score + half, for vectors of partners
   int64_t stride;
   float* columns;
-  int64_t column_groups;  // columns / kWidth, rounded up
+  const int32_t* squares;  // the first slot / kWidth of each square
+  int square_count;
+  int32_t copied_first, copied_count;  // slots copied one by one
 };
 
 // Pairs of objects per column, with room for a vector past the block.
@@ -101,26 +108,30 @@ TOVA_INLINE void transpose(vf* r) {
 
 // The rows of the first `pairs` pairs from the columns.
 void columns_to_rows(const ScoreBlock& block, int pairs) {
-  const int64_t half = block.unsigned_score - block.signed_score;
   for (int p0 = 0; p0 < pairs; p0 += kWidth) {
-    for (int64_t g = 0; g < block.column_groups; ++g) {
-      for (int kind = 0; kind < 2; ++kind) {
-        vf r[kWidth];
+    for (int g = 0; g < block.square_count; ++g) {
+      const int64_t first = static_cast<int64_t>(block.squares[g]) * kWidth;
+      vf r[kWidth];
 #pragma GCC unroll 16
-        for (int q = 0; q < kWidth; ++q)
-          r[q] = load(block.columns + ((g * kWidth + q) * 2 + kind) * kColumnStride + p0);
-        transpose(r);
-        float* out = block.signed_score + kind * half + g * kWidth + p0 * block.stride;
+      for (int q = 0; q < kWidth; ++q)
+        r[q] = load(block.columns + (first + q) * kColumnStride + p0);
+      transpose(r);
+      float* out = block.signed_score + first + p0 * block.stride;
 #pragma GCC unroll 16
-        for (int q = 0; q < kWidth; ++q) store(out + q * block.stride, r[q]);
-      }
+      for (int q = 0; q < kWidth; ++q) store(out + q * block.stride, r[q]);
     }
+  }
+  for (int32_t slot = block.copied_first; slot < block.copied_first + block.copied_count; ++slot) {
+    const float* column = block.columns + slot * kColumnStride;
+    for (int p = 0; p < pairs; ++p) block.signed_score[slot + p * block.stride] = column[p];
   }
 }
 
+// The scores of variable v into the columns signed_out and unsigned_out
+// (either may be null: not read; they may be the same).
 template <int kType>
-void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
-                    int segment_count, const ScoreBlock& block) {
+void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* unsigned_out,
+                    const Segment* segments, int segment_count) {
   const float* column = d.data + v * d.objects;
   const int32_t* ties = d.tie_count + v * d.objects;
   const Rule rule{d.range[v], d.period[v]};
@@ -146,32 +157,32 @@ void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const S
       unsigned_score = missing ? absent : unsigned_score;
       // Whole vectors: lanes past the segment are overwritten by the next
       // one or lie past the block's pairs.
-      float* out = block.columns + column_at * 2 * kColumnStride + seg.first + q;
-      store(out, signed_score);
-      store(out + kColumnStride, unsigned_score);
+      if (signed_out) store(signed_out + seg.first + q, signed_score);
+      if (unsigned_out && unsigned_out != signed_out)
+        store(unsigned_out + seg.first + q, unsigned_score);
     }
   }
 }
 
-void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
-                    int segment_count, const ScoreBlock& block) {
+void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* unsigned_out,
+                    const Segment* segments, int segment_count) {
   switch (d.type[v]) {
     case 1:
-      return score_variable<1>(d, v, column_at, segments, segment_count, block);
+      return score_variable<1>(d, v, signed_out, unsigned_out, segments, segment_count);
     case 2:
-      return score_variable<2>(d, v, column_at, segments, segment_count, block);
+      return score_variable<2>(d, v, signed_out, unsigned_out, segments, segment_count);
     case 3:
     case 33:
-      return score_variable<3>(d, v, column_at, segments, segment_count, block);
+      return score_variable<3>(d, v, signed_out, unsigned_out, segments, segment_count);
     case 4:
-      return score_variable<4>(d, v, column_at, segments, segment_count, block);
+      return score_variable<4>(d, v, signed_out, unsigned_out, segments, segment_count);
     case 5:
     case 7:
-      return score_variable<7>(d, v, column_at, segments, segment_count, block);
+      return score_variable<7>(d, v, signed_out, unsigned_out, segments, segment_count);
     case 6:
-      return score_variable<6>(d, v, column_at, segments, segment_count, block);
+      return score_variable<6>(d, v, signed_out, unsigned_out, segments, segment_count);
     case 34:
-      return score_variable<34>(d, v, column_at, segments, segment_count, block);
+      return score_variable<34>(d, v, signed_out, unsigned_out, segments, segment_count);
     default:
       return;  // other codes are rejected on reading
   }
@@ -202,10 +213,10 @@ struct TaskView {
   vi partner_unordered;  // lanes whose L is unordered: K scores unsigned there
   bool k_unordered;      // then every L scores unsigned
   bool double_zero;      // some lane needs the second pass
-  // A packed task has a pair of its own in each lane: K and L are the
-  // columns column_k and column_l, and l_unsigned marks the lanes whose K is
-  // unordered.
-  vi column_k, column_l, l_unsigned;
+  // A packed task has a pair of its own in each lane: its scores of K and
+  // L are at the row offsets column_k and column_l; k_upper and l_upper
+  // mark the offsets from 2 * kWidth on (wide rows).
+  vi column_k, column_l, k_upper, l_upper;
   // Lanes whose K comes after L in the data: the formula's K is the task's L.
   vi swapped;
 };
@@ -217,7 +228,7 @@ struct TaskRows {
   const float* k_unsigned;
   const float* partners;
   vi partner_unordered;
-  vi column_k, column_l, l_unsigned;  // packed tasks
+  vi column_k, column_l, k_upper, l_upper;  // packed tasks
   vi swapped;
 };
 
@@ -228,7 +239,8 @@ TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
                   v.partner_unordered,
                   v.column_k,
                   v.column_l,
-                  v.l_unsigned,
+                  v.k_upper,
+                  v.l_upper,
                   v.swapped};
 }
 
@@ -252,26 +264,24 @@ TOVA_INLINE vf pick(vf a, vf b, vi index) {
 }
 
 // How a task finds its scores in a row: K's splatted and a vector of
-// partners; or, packed, each lane's pair picked out of the row, from one
-// vector of signed and one of unsigned scores when the work order has at
-// most kWidth variables (the index then says which), else from two of each.
+// partners; or, packed, each lane's scores picked out of the first two
+// vectors of the row (at most 2 * kWidth slots), or of four.
 enum Layout { kPartners, kPackedNarrow, kPackedWide };
 
 // The scores of K and L for the pair of objects at row offset `at`.
 template <int kLayout>
 TOVA_INLINE void task_scores(const TaskRows& r, const ScoreBlock& block, int64_t at, vf& sk,
                              vf& sl) {
-  const float* signed_row = block.signed_score + at;
-  const float* unsigned_row = block.unsigned_score + at;
+  const float* row = block.signed_score + at;
   if constexpr (kLayout == kPackedNarrow) {
-    const vf s = load(signed_row), u = load(unsigned_row);
-    sk = pick(s, u, r.column_k);
-    sl = pick(s, u, r.column_l);
+    const vf v0 = load(row), v1 = load(row + kWidth);
+    sk = pick(v0, v1, r.column_k);
+    sl = pick(v0, v1, r.column_l);
   } else if constexpr (kLayout == kPackedWide) {
-    const vf s0 = load(signed_row), s1 = load(signed_row + kWidth);
-    const vf u0 = load(unsigned_row), u1 = load(unsigned_row + kWidth);
-    sk = r.partner_unordered ? pick(u0, u1, r.column_k) : pick(s0, s1, r.column_k);
-    sl = r.l_unsigned ? pick(u0, u1, r.column_l) : pick(s0, s1, r.column_l);
+    const vf v0 = load(row), v1 = load(row + kWidth);
+    const vf v2 = load(row + 2 * kWidth), v3 = load(row + 3 * kWidth);
+    sk = r.k_upper ? pick(v2, v3, r.column_k) : pick(v0, v1, r.column_k);
+    sl = r.l_upper ? pick(v2, v3, r.column_l) : pick(v0, v1, r.column_l);
   } else {
     sk = k_score(r, at);
     sl = load(r.partners + at);
@@ -459,16 +469,19 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
 // One pass over every pair of objects: score the block, then feed it to the
 // tasks.
 template <bool kMeans>
-void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed, TaskState* states,
-          const TaskView* views, const int32_t* order, int count, const ScoreBlock& block,
-          Segment* segments, Layout layout) {
+void pass(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
+          float* const* unsigned_columns, TaskState* states, const TaskView* views,
+          const int32_t* order, int count, const ScoreBlock& block, Segment* segments,
+          Layout layout) {
   PairCursor cursor{d.objects};
   int segment_count = 0;
   for (;;) {
     const int pairs = cursor.next(segments, segment_count);
     if (pairs == 0) break;
     for (int64_t c = 0; c < d.variables; ++c) {
-      if (needed[c]) score_variable(d, variable_at[c], c, segments, segment_count, block);
+      if (signed_columns[c] || unsigned_columns[c])
+        score_variable(d, variable_at[c], signed_columns[c], unsigned_columns[c], segments,
+                       segment_count);
     }
     columns_to_rows(block, pairs);
     if (layout == kPackedNarrow)
@@ -490,25 +503,29 @@ void d_correlation(const CorrelationWork& work) {
   TaskState* states = new TaskState[static_cast<size_t>(count)]();
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
   int32_t* order = new int32_t[static_cast<size_t>(count)];
-  bool* needed = new bool[static_cast<size_t>(m)]();
-  // Whole squares of columns; a region of a row has room for a vector of
-  // partners past its last column.
-  const int64_t groups = (m + kWidth - 1) / kWidth;
-  const int64_t half = groups * kWidth + kWidth;
   const bool packed = work.pair_k != nullptr;
-  const Layout layout = !packed ? kPartners : m <= kWidth ? kPackedNarrow : kPackedWide;
-  float* rows = new float[static_cast<size_t>(kBlockPairs * 2 * half)]();
-  // Columns past m and those not needed stay zero.
-  float* columns = new float[static_cast<size_t>(groups * kWidth * 2 * kColumnStride)]();
-  Segment* segments = new Segment[kBlockPairs];
-  const ScoreBlock block{rows, rows + half, 2 * half, columns, groups};
-
   // The columns of K and L of each lane.
   auto lane_k = [&](const CorrelationTask& task, int lane) -> int64_t {
     return packed ? work.pair_k[task.l0 + lane] : task.k;
   };
   auto lane_l = [&](const CorrelationTask& task, int lane) -> int64_t {
     return packed ? work.pair_l[task.l0 + lane] : task.l0 + lane;
+  };
+  // The slots of each column's signed and unsigned scores; -1: not read.
+  int32_t* slot_signed = new int32_t[static_cast<size_t>(m)];
+  int32_t* slot_unsigned = new int32_t[static_cast<size_t>(m)];
+  for (int64_t c = 0; c < m; ++c) slot_signed[c] = slot_unsigned[c] = -1;
+  const int64_t groups = (m + kWidth - 1) / kWidth;
+  const int64_t half = groups * kWidth + kWidth;
+  int32_t slots = 0;
+  // The slot of a score a packed lane reads, taken on first use.
+  auto slot_of = [&](int64_t c, bool unsigned_score) {
+    int32_t& slot = unsigned_score ? slot_unsigned[c] : slot_signed[c];
+    if (slot < 0) {
+      slot = slots++;
+      if (type_unordered(type_at(c))) slot_signed[c] = slot_unsigned[c] = slot;
+    }
+    return slot;
   };
   int means_count = 0;
   for (int t = 0; t < count; ++t) {
@@ -523,23 +540,62 @@ void d_correlation(const CorrelationWork& work) {
     for (int lane = 0; lane < task.lanes; ++lane) {
       const int64_t k = lane_k(task, lane), l = lane_l(task, lane);
       v.partner_unordered[lane] = type_unordered(type_at(l)) ? -1 : 0;
-      v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
-      // The narrow packed rows pick a lane's unsigned score from the
-      // second vector.
-      const int32_t k_offset = layout == kPackedNarrow && v.partner_unordered[lane] ? kWidth : 0;
-      const int32_t l_offset = layout == kPackedNarrow && v.l_unsigned[lane] ? kWidth : 0;
-      v.column_k[lane] = static_cast<int32_t>(k) + k_offset;
-      v.column_l[lane] = static_cast<int32_t>(l) + l_offset;
+      if (packed) {
+        v.column_k[lane] = slot_of(k, type_unordered(type_at(l)));
+        v.column_l[lane] = slot_of(l, type_unordered(type_at(k)));
+        v.k_upper[lane] = v.column_k[lane] >= 2 * kWidth ? -1 : 0;
+        v.l_upper[lane] = v.column_l[lane] >= 2 * kWidth ? -1 : 0;
+      } else {
+        slot_signed[k] = static_cast<int32_t>(k);
+        slot_signed[l] = static_cast<int32_t>(l);
+        slot_unsigned[k] = static_cast<int32_t>(half + k);
+        slot_unsigned[l] = static_cast<int32_t>(half + l);
+      }
       v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
-      needed[k] = true;
-      needed[l] = true;
     }
     if (v.double_zero) order[means_count++] = t;
   }
+  const Layout layout = !packed ? kPartners : slots <= 2 * kWidth ? kPackedNarrow : kPackedWide;
+  const int64_t stride = !packed ? 2 * half : layout == kPackedNarrow ? 2 * kWidth : 4 * kWidth;
+  // The squares of slots to transpose: for vectors of partners those of
+  // the two regions; packed, the slots in order, a last part square of at
+  // most two slots copied one by one.
+  int32_t* squares = new int32_t[static_cast<size_t>(stride / kWidth)];
+  int square_count = 0;
+  int32_t copied_first = 0, copied_count = 0;
+  if (!packed) {
+    for (int64_t g = 0; g < groups; ++g) {
+      squares[square_count++] = static_cast<int32_t>(g);
+      squares[square_count++] = static_cast<int32_t>(half / kWidth + g);
+    }
+  } else {
+    for (int32_t first = 0; first < slots; first += kWidth) {
+      if (slots - first <= 2) {
+        copied_first = first;
+        copied_count = slots - first;
+      } else {
+        squares[square_count++] = first / kWidth;
+      }
+    }
+  }
+  // Rows of kBlockPairs pairs; slots that are not read stay zero.
+  float* rows = new float[static_cast<size_t>(kBlockPairs * stride)]();
+  float* columns = new float[static_cast<size_t>(stride * kColumnStride)]();
+  float** signed_columns = new float*[static_cast<size_t>(m)];
+  float** unsigned_columns = new float*[static_cast<size_t>(m)];
+  for (int64_t c = 0; c < m; ++c) {
+    signed_columns[c] = slot_signed[c] < 0 ? nullptr : columns + slot_signed[c] * kColumnStride;
+    unsigned_columns[c] =
+        slot_unsigned[c] < 0 ? nullptr : columns + slot_unsigned[c] * kColumnStride;
+  }
+  Segment* segments = new Segment[kBlockPairs];
+  const ScoreBlock block{rows,    rows + half,  stride,       columns,
+                         squares, square_count, copied_first, copied_count};
+
   if (means_count > 0) {
-    pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments,
-               layout);
+    pass<true>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order,
+               means_count, block, segments, layout);
     for (int i = 0; i < means_count; ++i) {
       TaskState& s = states[order[i]];
       const CorrelationTask& task = work.tasks[order[i]];
@@ -556,7 +612,8 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   for (int t = 0; t < count; ++t) order[t] = t;
-  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments, layout);
+  pass<false>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order, count,
+              block, segments, layout);
 
   for (int t = 0; t < count; ++t) {
     const TaskState& s = states[t];
@@ -571,9 +628,13 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   delete[] segments;
+  delete[] unsigned_columns;
+  delete[] signed_columns;
   delete[] columns;
   delete[] rows;
-  delete[] needed;
+  delete[] squares;
+  delete[] slot_unsigned;
+  delete[] slot_signed;
   delete[] order;
   delete[] views;
   delete[] states;
