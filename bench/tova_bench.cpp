@@ -9,7 +9,8 @@
 // minutes); --gower times only the fast Gower kernel (for peers.sh); --csv
 // writes the Gower data set as CSV for bench/peers.sh and exits; --sweep
 // times only the fast D-correlation at n = N for each listed m (5% missing)
-// with every available instruction set, on THREADS threads (default 1).
+// with every available instruction set (or the one TOVA_SIMD names), on
+// THREADS threads (default 1).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -154,6 +155,8 @@ void sweep_d_correlation(int64_t n, const char* list, int threads) {
     const std::string size = "n=" + std::to_string(n) + " m=" + std::to_string(m) + " 5%miss";
     std::vector<float> r(static_cast<size_t>(m * m)), d2(static_cast<size_t>(m * m));
     for (int s = 0; s < set_count; ++s) {
+      const char* only = std::getenv("TOVA_SIMD");
+      if (only && std::strcmp(only, sets[s]->name) != 0) continue;
       const Timing t = measure(
           [&] { kernels::d_correlation_fast(b.view(), r.data(), d2.data(), threads, *sets[s]); });
       print_row("D-correlation", size,

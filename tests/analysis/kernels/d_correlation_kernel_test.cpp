@@ -256,7 +256,7 @@ TEST(DCorrelationFast, MatchesPlainOnMixedTypes) {
 
 TEST(DCorrelationFast, MatchesPlainForEachTypeCode) {
   for (int32_t type : {1, 2, 3, 4, 5, 6, 7, 33, 34}) {
-    for (int64_t m : {3, 8, 13}) {
+    for (int64_t m : {3, 8, 13, 18}) {
       RandomSpec spec;
       spec.objects = 29;
       spec.types.assign(static_cast<size_t>(m), type);
@@ -265,6 +265,25 @@ TEST(DCorrelationFast, MatchesPlainForEachTypeCode) {
       spec.seed = static_cast<uint64_t>(type * 100 + m);
       check_all_paths(testing::random_data(spec),
                       "type " + std::to_string(type) + " m " + std::to_string(m));
+    }
+  }
+}
+
+TEST(DCorrelationFast, MatchesPlainForEveryFewVariableCount) {
+  // Every m up to past two vectors of variables: pair counts off the vector
+  // width, rows of scores from one to four vectors, a last part square of
+  // one or two scores, the pairs without a double-zero variable apart or
+  // not; the object pairs run over blocks and end off a vector of them.
+  uint64_t seed = 500;
+  for (int64_t m = 2; m <= 34; m += m < 22 ? 1 : 4) {
+    for (double missing : {0.0, 0.1}) {
+      RandomSpec spec;
+      spec.objects = 24 + m % 7;
+      spec.types = testing::mixed_types(m, static_cast<int>(seed % 9));
+      spec.missing_rate = missing;
+      spec.seed = seed++;
+      check_all_paths(testing::random_data(spec),
+                      "m " + std::to_string(m) + " missing " + std::to_string(missing));
     }
   }
 }
