@@ -249,10 +249,15 @@ TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
 }
 
 // The elements `index` of the 2 * kWidth elements of a then b. Packed work
-// runs only with 512-bit vectors, where this is one instruction.
+// runs with 512-bit vectors, where this is one instruction, and with
+// 256-bit ones for at most a vector of variables.
 TOVA_INLINE vf pick(vf a, vf b, vi index) {
 #if TOVA_SIMD_WIDTH == 16
   return (vf)_mm512_permutex2var_ps((__m512)a, (__m512i)index, (__m512)b);
+#elif TOVA_SIMD_WIDTH == 8
+  const vf from_a = (vf)_mm256_permutevar8x32_ps((__m256)a, (__m256i)index);
+  const vf from_b = (vf)_mm256_permutevar8x32_ps((__m256)b, (__m256i)index);
+  return (index & kWidth) != 0 ? from_b : from_a;
 #else
   vf picked = {};
   for (int q = 0; q < kWidth; ++q) {
