@@ -127,15 +127,20 @@ void columns_to_rows(const ScoreBlock& block, int pairs) {
   }
 }
 
+// A variable scored for its presence only: 0.0, kAbsent where missing.
+constexpr int kPresence = 0;
+
 // The scores of variable v into the columns signed_out and unsigned_out
-// (either may be null: not read; they may be the same).
+// (either may be null: not read; they may be the same). With marker_seen,
+// a score equal to the not-comparable marker sets it.
 template <int kType>
 void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* unsigned_out,
-                    const Segment* segments, int segment_count) {
+                    const Segment* segments, int segment_count, bool* marker_seen) {
   const float* column = d.data + v * d.objects;
   const int32_t* ties = d.tie_count + v * d.objects;
   const Rule rule{d.range[v], d.period[v]};
   const vi no_ties = {};
+  vi markers = {};
   for (int s = 0; s < segment_count; ++s) {
     const Segment& seg = segments[s];
     const vf xi = splat(column[seg.i]);
@@ -149,12 +154,14 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
         const int32_t* tp = ties + seg.j0 + q;
         tj = lanes == kWidth ? load(tp) : load_first(tp, lanes);
       }
-      vf signed_score, unsigned_score;
-      scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
+      vf signed_score = {}, unsigned_score = {};
+      if constexpr (kType != kPresence)
+        scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
       const vi missing = (xi == kMissingValue) | (xj == kMissingValue);
       const vf absent = (vf)splat(kAbsent);
       signed_score = missing ? absent : signed_score;
       unsigned_score = missing ? absent : unsigned_score;
+      if (marker_seen) markers |= (signed_score == kMarker) | (unsigned_score == kMarker);
       // Whole vectors: lanes past the segment are overwritten by the next
       // one or lie past the block's pairs.
       if (signed_out) store(signed_out + seg.first + q, signed_score);
@@ -162,27 +169,46 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
         store(unsigned_out + seg.first + q, unsigned_score);
     }
   }
+  if (marker_seen && any_set(markers)) *marker_seen = true;
 }
 
+bool type_double_zero(int32_t type) {
+  return type == 2 || type == 3 || type == 33 || type == 34;
+}
+
+// How the scores of a pass are made. The means' pass needs the scores of
+// the double-zero variables and only the presence of the others, whose
+// scores are never the marker with the ranges the preparation gives; the
+// sums' pass after such a means' pass watches the others for the marker
+// (then the kernel runs again with every score in the means' pass).
+enum Scoring { kEveryScore, kPresenceOfOrdinary, kWatchOrdinary };
+
 void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* unsigned_out,
-                    const Segment* segments, int segment_count) {
-  switch (d.type[v]) {
+                    const Segment* segments, int segment_count, Scoring scoring,
+                    bool* marker_seen) {
+  const int32_t type = d.type[v];
+  auto go = [&]<int kType>() {
+    bool* seen = scoring == kWatchOrdinary && !type_double_zero(type) ? marker_seen : nullptr;
+    score_variable<kType>(d, v, signed_out, unsigned_out, segments, segment_count, seen);
+  };
+  if (scoring == kPresenceOfOrdinary && !type_double_zero(type)) return go.operator()<kPresence>();
+  switch (type) {
     case 1:
-      return score_variable<1>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<1>();
     case 2:
-      return score_variable<2>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<2>();
     case 3:
     case 33:
-      return score_variable<3>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<3>();
     case 4:
-      return score_variable<4>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<4>();
     case 5:
     case 7:
-      return score_variable<7>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<7>();
     case 6:
-      return score_variable<6>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<6>();
     case 34:
-      return score_variable<34>(d, v, signed_out, unsigned_out, segments, segment_count);
+      return go.operator()<34>();
     default:
       return;  // other codes are rejected on reading
   }
@@ -191,10 +217,6 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
 bool type_unordered(int32_t type) {
   return type == 1 || type == 6 || type == 34;
 }
-bool type_double_zero(int32_t type) {
-  return type == 2 || type == 3 || type == 33 || type == 34;
-}
-
 // The running state of one task (one vector of pairs of variables).
 // sum_kl is kept as two half vectors of doubles that always hold float
 // values: each step adds the unrounded product in double and rounds.
@@ -477,7 +499,7 @@ template <bool kMeans>
 void pass(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
           float* const* unsigned_columns, TaskState* states, const TaskView* views,
           const int32_t* order, int count, const ScoreBlock& block, Segment* segments,
-          Layout layout) {
+          Layout layout, Scoring scoring, bool* marker_seen) {
   PairCursor cursor{d.objects};
   int segment_count = 0;
   for (;;) {
@@ -486,7 +508,7 @@ void pass(const PreparedData& d, const int32_t* variable_at, float* const* signe
     for (int64_t c = 0; c < d.variables; ++c) {
       if (signed_columns[c] || unsigned_columns[c])
         score_variable(d, variable_at[c], signed_columns[c], unsigned_columns[c], segments,
-                       segment_count);
+                       segment_count, scoring, marker_seen);
     }
     columns_to_rows(block, pairs);
     if (layout == kPackedNarrow)
@@ -508,6 +530,7 @@ void d_correlation(const CorrelationWork& work) {
   TaskState* states = new TaskState[static_cast<size_t>(count)]();
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
   int32_t* order = new int32_t[static_cast<size_t>(count)];
+  int32_t* means_order = new int32_t[static_cast<size_t>(count)];
   const bool packed = work.pair_k != nullptr;
   // The columns of K and L of each lane.
   auto lane_k = [&](const CorrelationTask& task, int lane) -> int64_t {
@@ -536,8 +559,6 @@ void d_correlation(const CorrelationWork& work) {
   for (int t = 0; t < count; ++t) {
     const CorrelationTask& task = work.tasks[t];
     TaskView& v = views[t];
-    states[t].replace_k = splat(kMarker);
-    states[t].replace_l = splat(kMarker);
     v.k = task.k;
     v.l0 = task.l0;
     v.k_unordered = type_unordered(type_at(task.k));
@@ -559,7 +580,7 @@ void d_correlation(const CorrelationWork& work) {
       v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
     }
-    if (v.double_zero) order[means_count++] = t;
+    if (v.double_zero) means_order[means_count++] = t;
   }
   const Layout layout = !packed ? kPartners : slots <= 2 * kWidth ? kPackedNarrow : kPackedWide;
   const int64_t stride = !packed ? 2 * half : layout == kPackedNarrow ? 2 * kWidth : 4 * kWidth;
@@ -598,27 +619,40 @@ void d_correlation(const CorrelationWork& work) {
   const ScoreBlock block{rows,    rows + half,  stride,       columns,
                          squares, square_count, copied_first, copied_count};
 
-  if (means_count > 0) {
-    pass<true>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order,
-               means_count, block, segments, layout);
-    for (int i = 0; i < means_count; ++i) {
-      TaskState& s = states[order[i]];
-      const CorrelationTask& task = work.tasks[order[i]];
-      for (int lane = 0; lane < task.lanes; ++lane) {
-        if (!type_double_zero(type_at(lane_k(task, lane))) &&
-            !type_double_zero(type_at(lane_l(task, lane))))
-          continue;
-        // Counts converted to real (float) before the division.
-        const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
-        const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
-        s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
-        s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+  for (int t = 0; t < count; ++t) order[t] = t;
+  // The means' pass with the presence of the ordinary variables; again with
+  // their scores if one of them gave the marker after all.
+  const Scoring means_scorings[] = {kPresenceOfOrdinary, kEveryScore};
+  for (Scoring means_scoring : means_scorings) {
+    for (int t = 0; t < count; ++t) {
+      states[t] = TaskState{};
+      states[t].replace_k = splat(kMarker);
+      states[t].replace_l = splat(kMarker);
+    }
+    if (means_count > 0) {
+      pass<true>(d, work.variable_at, signed_columns, unsigned_columns, states, views, means_order,
+                 means_count, block, segments, layout, means_scoring, nullptr);
+      for (int i = 0; i < means_count; ++i) {
+        TaskState& s = states[means_order[i]];
+        const CorrelationTask& task = work.tasks[means_order[i]];
+        for (int lane = 0; lane < task.lanes; ++lane) {
+          if (!type_double_zero(type_at(lane_k(task, lane))) &&
+              !type_double_zero(type_at(lane_l(task, lane))))
+            continue;
+          // Counts converted to real (float) before the division.
+          const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
+          const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
+          s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
+          s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+        }
       }
     }
+    bool marker_seen = false;
+    const bool watch = means_count > 0 && means_scoring == kPresenceOfOrdinary;
+    pass<false>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order, count,
+                block, segments, layout, watch ? kWatchOrdinary : kEveryScore, &marker_seen);
+    if (!marker_seen) break;
   }
-  for (int t = 0; t < count; ++t) order[t] = t;
-  pass<false>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order, count,
-              block, segments, layout);
 
   for (int t = 0; t < count; ++t) {
     const TaskState& s = states[t];
@@ -640,6 +674,7 @@ void d_correlation(const CorrelationWork& work) {
   delete[] squares;
   delete[] slot_unsigned;
   delete[] slot_signed;
+  delete[] means_order;
   delete[] order;
   delete[] views;
   delete[] states;

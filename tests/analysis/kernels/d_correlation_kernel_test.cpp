@@ -288,6 +288,26 @@ TEST(DCorrelationFast, MatchesPlainForEveryFewVariableCount) {
   }
 }
 
+TEST(DCorrelationFast, MatchesPlainWhenOrderedVariablesNeedBothScores) {
+  // Ordered and unordered variables alternating: every ordered one needs
+  // its signed and its unsigned score, an unordered one a single score, so
+  // rows run from a part square of one or two scores to four vectors;
+  // double-zero ones first, last or throughout.
+  const int32_t pattern[][2] = {{7, 1}, {33, 6}, {4, 34}, {2, 1}};
+  for (int64_t m = 9; m <= 32; m += 1 + m / 12) {
+    for (const auto& types : pattern) {
+      RandomSpec spec;
+      spec.objects = 19 + m % 5;
+      for (int64_t j = 0; j < m; ++j) spec.types.push_back(types[j % 2]);
+      spec.missing_rate = 0.1;
+      spec.seed = static_cast<uint64_t>(m * 10 + types[0]);
+      check_all_paths(testing::random_data(spec), "alternating " + std::to_string(types[0]) + "/" +
+                                                      std::to_string(types[1]) + " m " +
+                                                      std::to_string(m));
+    }
+  }
+}
+
 TEST(DCorrelationFast, MatchesPlainWithNaNsOfBothSigns) {
   // Few variables (packed vectors of pairs) and many; the double-zero
   // variables both before and after the others in the data.
@@ -322,6 +342,23 @@ TEST(DCorrelationFast, MatchesPlainOnDegenerateColumns) {
   // 0/0, and every marker becomes not a number.
   const DataSet no_mean = testing::prepare(3, {3, 7}, {{0, 5, -1}, {1, 2, 4}});
   check_all_paths(no_mean, "no comparable pair");
+}
+
+TEST(DCorrelationFast, OrdinaryScoreEqualToTheMarkerTakesTheMean) {
+  // With a range smaller than the values' spread an interval variable can
+  // score exactly the marker; paired with a double-zero variable that score
+  // enters as the mean of the others, as any marker does.
+  for (int64_t m : {2, 12, 40}) {
+    RandomSpec spec;
+    spec.objects = 30;
+    spec.types = testing::mixed_types(m, 6);  // 7 first, then 33, 34, 1, ...
+    spec.seed = static_cast<uint64_t>(m);
+    DataSet s = testing::random_data(spec);
+    s.data[0] = 5.0f;
+    s.data[1] = 0.0f;
+    s.range[0] = 1.0f;
+    check_all_paths(s, "marker from an interval variable, m " + std::to_string(m));
+  }
 }
 
 TEST(DCorrelationFast, ResultsDoNotDependOnTheThreadCount) {
