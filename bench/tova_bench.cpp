@@ -3,11 +3,14 @@
 // path, the peak resident memory of the run and whether the results are
 // bit-identical.
 //
-//   tova_bench [--full | --gower | --csv PATH]
+//   tova_bench [--full | --gower | --csv PATH | --sweep N M,M,... [THREADS]]
 //
 // --full adds the plain D-correlation at n = 5000, m = 50 (several
 // minutes); --gower times only the fast Gower kernel (for peers.sh); --csv
-// writes the Gower data set as CSV for bench/peers.sh and exits.
+// writes the Gower data set as CSV for bench/peers.sh and exits; --sweep
+// times only the fast D-correlation at n = N for each listed m (5% missing)
+// with every available instruction set (or the one TOVA_SIMD names), on
+// THREADS threads (default 1).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -139,6 +142,30 @@ void bench_gower(int64_t n, int64_t m, double missing, bool run_plain) {
   }
 }
 
+// The fast D-correlation alone, for each m and instruction set.
+void sweep_d_correlation(int64_t n, const char* list, int threads) {
+  const kernels::SimdKernels* sets[4];
+  const int set_count = kernels::available_simd_kernels(sets, 4);
+  for (const char* m_text = list; *m_text != '\0';) {
+    char* end = nullptr;
+    const int64_t m = std::strtoll(m_text, &end, 10);
+    if (end == m_text || m < 1) break;
+    m_text = *end == ',' ? end + 1 : end;
+    const BenchData b = tova::bench::make_bench_data(n, m, 0.05, 20260101);
+    const std::string size = "n=" + std::to_string(n) + " m=" + std::to_string(m) + " 5%miss";
+    std::vector<float> r(static_cast<size_t>(m * m)), d2(static_cast<size_t>(m * m));
+    for (int s = 0; s < set_count; ++s) {
+      const char* only = std::getenv("TOVA_SIMD");
+      if (only && std::strcmp(only, sets[s]->name) != 0) continue;
+      const Timing t = measure(
+          [&] { kernels::d_correlation_fast(b.view(), r.data(), d2.data(), threads, *sets[s]); });
+      print_row("D-correlation", size,
+                std::string("fast ") + sets[s]->name + " " + std::to_string(threads) + "t", t, 0.0,
+                "-");
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -149,11 +176,18 @@ int main(int argc, char** argv) {
       full = true;
     } else if (std::strcmp(argv[i], "--gower") == 0) {
       gower_only = true;
+    } else if (std::strcmp(argv[i], "--sweep") == 0 && i + 2 < argc) {
+      print_header();
+      sweep_d_correlation(std::atoll(argv[i + 1]), argv[i + 2],
+                          i + 3 < argc ? std::atoi(argv[i + 3]) : 1);
+      return 0;
     } else if (std::strcmp(argv[i], "--csv") == 0 && i + 1 < argc) {
       tova::bench::write_csv(argv[i + 1], 4000, 30, 0.05, 20260102);
       return 0;
     } else {
-      std::fprintf(stderr, "usage: tova_bench [--full | --gower | --csv PATH]\n");
+      std::fprintf(
+          stderr,
+          "usage: tova_bench [--full | --gower | --csv PATH | --sweep N M,M,... [THREADS]]\n");
       return 2;
     }
   }

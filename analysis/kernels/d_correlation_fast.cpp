@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "analysis/kernels/kernels.h"
-#include "analysis/rules.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/workers.h"
+#include "analysis/rules.h"
 
 namespace tova::kernels {
 namespace {
@@ -65,16 +65,31 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
   std::vector<int32_t> pair_k, pair_l;
   const bool packed = m <= kernels.pack_limit;
   if (packed) {
-    for (int32_t k = 0; k + 1 < m; ++k) {
-      for (int32_t l = k + 1; l < m; ++l) {
-        pair_k.push_back(k);
-        pair_l.push_back(l);
+    // The pairs without a double-zero variable first, in vectors of their
+    // own when that costs no extra vector: they need no means' pass.
+    int32_t plain_pairs = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int32_t k = 0; k + 1 < m; ++k) {
+        for (int32_t l = k + 1; l < m; ++l) {
+          const bool double_zero =
+              is_double_zero(prepared.type[variable_at[static_cast<size_t>(k)]]) ||
+              is_double_zero(prepared.type[variable_at[static_cast<size_t>(l)]]);
+          if (double_zero != (pass == 1)) continue;
+          pair_k.push_back(k);
+          pair_l.push_back(l);
+          plain_pairs += pass == 0 ? 1 : 0;
+        }
       }
     }
     const int32_t pairs = static_cast<int32_t>(pair_k.size());
-    for (int32_t first = 0; first < pairs; first += kernels.width) {
-      const int32_t lanes = pairs - first < kernels.width ? pairs - first : kernels.width;
+    const int32_t width = kernels.width;
+    auto vectors = [&](int32_t count) { return (count + width - 1) / width; };
+    const bool apart = vectors(plain_pairs) + vectors(pairs - plain_pairs) == vectors(pairs);
+    for (int32_t first = 0; first < pairs;) {
+      const int32_t end = apart && first < plain_pairs ? plain_pairs : pairs;
+      const int32_t lanes = end - first < width ? end - first : width;
       tasks.push_back(CorrelationTask{pair_k[static_cast<size_t>(first)], first, lanes});
+      first += lanes;
     }
   } else {
     for (int64_t k = 0; k + 1 < m; ++k) {
@@ -92,7 +107,8 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
   auto lane_l = [&](const CorrelationTask& task, int32_t lane) -> int64_t {
     return packed ? pair_l[static_cast<size_t>(task.l0 + lane)] : task.l0 + lane;
   };
-  // A task whose lanes need the means' pass costs about twice as much.
+  // A task whose lanes need the means' pass costs about half as much again
+  // (measured: its means' chains take less than half the time of the sums').
   std::vector<int64_t> cost;
   for (const CorrelationTask& task : tasks) {
     bool double_zero = false;
@@ -102,7 +118,7 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
           is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_k(task, lane))]]) ||
           is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_l(task, lane))]]);
     }
-    cost.push_back(double_zero ? 2 : 1);
+    cost.push_back(double_zero ? 3 : 2);
   }
   if (tasks.empty()) return;
   std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));

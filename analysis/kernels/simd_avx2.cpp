@@ -3,7 +3,7 @@
 #define TOVA_SIMD_NAME "avx2"
 #define TOVA_SIMD_WIDTH 8
 #define TOVA_SIMD_INTERLEAVE 2
-#define TOVA_SIMD_PACK 0
+#define TOVA_SIMD_PACK 1
 #include "analysis/kernels/simd_kernels.inl"
 
 namespace tova::kernels {

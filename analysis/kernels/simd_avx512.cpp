@@ -3,7 +3,7 @@
 #define TOVA_SIMD_NAME "avx512"
 #define TOVA_SIMD_WIDTH 16
 #define TOVA_SIMD_INTERLEAVE 3
-#define TOVA_SIMD_PACK 1
+#define TOVA_SIMD_PACK 2
 #include "analysis/kernels/simd_kernels.inl"
 
 namespace tova::kernels {

@@ -46,22 +46,101 @@ struct PairCursor {
   }
 };
 
-// The scores of one block, row by pair of objects, column by variable;
-// stride >= m + kWidth so that a vector of partners never leaves its row.
-// A pair with a missing value holds kAbsent in both.
+// The scores of one block, row by pair of objects. The scores are computed
+// column by column into `columns` (pairs contiguous), one column a slot,
+// and turned into rows a square of kWidth x kWidth slots at a time, slot s
+// at offset s of a row; slots of a last part square may be copied one by
+// one instead. A pair with a missing value holds kAbsent.
+//
+// Work in vectors of partners has the signed scores of the work order's
+// columns at slots 0.., the unsigned ones at `half`, each region padded so
+// that a vector of partners never leaves it. Packed work has a slot for
+// each score some lane reads, in any order (an unordered variable has one
+// score for both).
 struct ScoreBlock {
-  float* signed_score;
-  float* unsigned_score;
+  float* signed_score;    // the rows
+  float* unsigned_score;  // signed_score + half, for vectors of partners
   int64_t stride;
+  float* columns;
+  const int32_t* squares;  // the first slot / kWidth of each square
+  int square_count;
+  int32_t copied_first, copied_count;  // slots copied one by one
 };
 
+// Pairs of objects per column, with room for a vector past the block.
+constexpr int64_t kColumnStride = kBlockPairs + kWidth;
+
+// Element (r, c) of the square r[0..kWidth) to (c, r): log2(kWidth) rounds
+// of interleaving rows q and q + kWidth/2, each of which rotates the bits
+// of the element's row-and-column number by one.
+TOVA_INLINE vf interleave_low(vf a, vf b) {
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(a, b, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11);
+#else
+  return __builtin_shufflevector(a, b, 0, 4, 1, 5);
+#endif
+}
+TOVA_INLINE vf interleave_high(vf a, vf b) {
+#if TOVA_SIMD_WIDTH == 16
+  return __builtin_shufflevector(a, b, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15,
+                                 31);
+#elif TOVA_SIMD_WIDTH == 8
+  return __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
+#else
+  return __builtin_shufflevector(a, b, 2, 6, 3, 7);
+#endif
+}
+TOVA_INLINE void transpose(vf* r) {
+#pragma GCC unroll 4
+  for (int round = 1; round < kWidth; round *= 2) {
+    vf next[kWidth];
+#pragma GCC unroll 16
+    for (int q = 0; q < kHalf; ++q) {
+      next[2 * q] = interleave_low(r[q], r[q + kHalf]);
+      next[2 * q + 1] = interleave_high(r[q], r[q + kHalf]);
+    }
+#pragma GCC unroll 16
+    for (int q = 0; q < kWidth; ++q) r[q] = next[q];
+  }
+}
+
+// The rows of the first `pairs` pairs from the columns.
+void columns_to_rows(const ScoreBlock& block, int pairs) {
+  for (int p0 = 0; p0 < pairs; p0 += kWidth) {
+    for (int g = 0; g < block.square_count; ++g) {
+      const int64_t first = static_cast<int64_t>(block.squares[g]) * kWidth;
+      vf r[kWidth];
+#pragma GCC unroll 16
+      for (int q = 0; q < kWidth; ++q)
+        r[q] = load(block.columns + (first + q) * kColumnStride + p0);
+      transpose(r);
+      float* out = block.signed_score + first + p0 * block.stride;
+#pragma GCC unroll 16
+      for (int q = 0; q < kWidth; ++q) store(out + q * block.stride, r[q]);
+    }
+  }
+  for (int32_t slot = block.copied_first; slot < block.copied_first + block.copied_count; ++slot) {
+    const float* column = block.columns + slot * kColumnStride;
+    for (int p = 0; p < pairs; ++p) block.signed_score[slot + p * block.stride] = column[p];
+  }
+}
+
+// A variable scored for its presence only: 0.0, kAbsent where missing.
+constexpr int kPresence = 0;
+
+// The scores of variable v into the columns signed_out and unsigned_out
+// (either may be null: not read; they may be the same). With marker_seen,
+// a score equal to the not-comparable marker sets it.
 template <int kType>
-void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
-                    int segment_count, const ScoreBlock& block) {
+void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* unsigned_out,
+                    const Segment* segments, int segment_count, bool* marker_seen) {
   const float* column = d.data + v * d.objects;
   const int32_t* ties = d.tie_count + v * d.objects;
   const Rule rule{d.range[v], d.period[v]};
   const vi no_ties = {};
+  vi markers = {};
   for (int s = 0; s < segment_count; ++s) {
     const Segment& seg = segments[s];
     const vf xi = splat(column[seg.i]);
@@ -75,41 +154,61 @@ void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const S
         const int32_t* tp = ties + seg.j0 + q;
         tj = lanes == kWidth ? load(tp) : load_first(tp, lanes);
       }
-      vf signed_score, unsigned_score;
-      scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
+      vf signed_score = {}, unsigned_score = {};
+      if constexpr (kType != kPresence)
+        scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
       const vi missing = (xi == kMissingValue) | (xj == kMissingValue);
       const vf absent = (vf)splat(kAbsent);
       signed_score = missing ? absent : signed_score;
       unsigned_score = missing ? absent : unsigned_score;
-      float* signed_out = block.signed_score + (seg.first + q) * block.stride + column_at;
-      float* unsigned_out = block.unsigned_score + (seg.first + q) * block.stride + column_at;
-      for (int32_t lane = 0; lane < lanes; ++lane) {
-        signed_out[lane * block.stride] = signed_score[lane];
-        unsigned_out[lane * block.stride] = unsigned_score[lane];
-      }
+      if (marker_seen) markers |= (signed_score == kMarker) | (unsigned_score == kMarker);
+      // Whole vectors: lanes past the segment are overwritten by the next
+      // one or lie past the block's pairs.
+      if (signed_out) store(signed_out + seg.first + q, signed_score);
+      if (unsigned_out && unsigned_out != signed_out)
+        store(unsigned_out + seg.first + q, unsigned_score);
     }
   }
+  if (marker_seen && any_set(markers)) *marker_seen = true;
 }
 
-void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const Segment* segments,
-                    int segment_count, const ScoreBlock& block) {
-  switch (d.type[v]) {
+bool type_double_zero(int32_t type) {
+  return type == 2 || type == 3 || type == 33 || type == 34;
+}
+
+// How the scores of a pass are made. The means' pass needs the scores of
+// the double-zero variables and only the presence of the others, whose
+// scores are never the marker with the ranges the preparation gives; the
+// sums' pass after such a means' pass watches the others for the marker
+// (then the kernel runs again with every score in the means' pass).
+enum Scoring { kEveryScore, kPresenceOfOrdinary, kWatchOrdinary };
+
+void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* unsigned_out,
+                    const Segment* segments, int segment_count, Scoring scoring,
+                    bool* marker_seen) {
+  const int32_t type = d.type[v];
+  auto go = [&]<int kType>() {
+    bool* seen = scoring == kWatchOrdinary && !type_double_zero(type) ? marker_seen : nullptr;
+    score_variable<kType>(d, v, signed_out, unsigned_out, segments, segment_count, seen);
+  };
+  if (scoring == kPresenceOfOrdinary && !type_double_zero(type)) return go.operator()<kPresence>();
+  switch (type) {
     case 1:
-      return score_variable<1>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<1>();
     case 2:
-      return score_variable<2>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<2>();
     case 3:
     case 33:
-      return score_variable<3>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<3>();
     case 4:
-      return score_variable<4>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<4>();
     case 5:
     case 7:
-      return score_variable<7>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<7>();
     case 6:
-      return score_variable<6>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<6>();
     case 34:
-      return score_variable<34>(d, v, column_at, segments, segment_count, block);
+      return go.operator()<34>();
     default:
       return;  // other codes are rejected on reading
   }
@@ -118,10 +217,6 @@ void score_variable(const PreparedData& d, int64_t v, int64_t column_at, const S
 bool type_unordered(int32_t type) {
   return type == 1 || type == 6 || type == 34;
 }
-bool type_double_zero(int32_t type) {
-  return type == 2 || type == 3 || type == 33 || type == 34;
-}
-
 // The running state of one task (one vector of pairs of variables).
 // sum_kl is kept as two half vectors of doubles that always hold float
 // values: each step adds the unrounded product in double and rounds.
@@ -140,10 +235,10 @@ struct TaskView {
   vi partner_unordered;  // lanes whose L is unordered: K scores unsigned there
   bool k_unordered;      // then every L scores unsigned
   bool double_zero;      // some lane needs the second pass
-  // A packed task has a pair of its own in each lane: K and L are the
-  // columns column_k and column_l, and l_unsigned marks the lanes whose K is
-  // unordered.
-  vi column_k, column_l, l_unsigned;
+  // A packed task has a pair of its own in each lane: its scores of K and
+  // L are at the row offsets column_k and column_l; k_upper and l_upper
+  // mark the offsets from 2 * kWidth on (wide rows).
+  vi column_k, column_l, k_upper, l_upper;
   // Lanes whose K comes after L in the data: the formula's K is the task's L.
   vi swapped;
 };
@@ -155,7 +250,7 @@ struct TaskRows {
   const float* k_unsigned;
   const float* partners;
   vi partner_unordered;
-  vi column_k, column_l, l_unsigned;  // packed tasks
+  vi column_k, column_l, k_upper, l_upper;  // packed tasks
   vi swapped;
 };
 
@@ -166,7 +261,8 @@ TOVA_INLINE TaskRows rows_of(const TaskView& v, const ScoreBlock& block) {
                   v.partner_unordered,
                   v.column_k,
                   v.column_l,
-                  v.l_unsigned,
+                  v.k_upper,
+                  v.l_upper,
                   v.swapped};
 }
 
@@ -175,10 +271,15 @@ TOVA_INLINE vf k_score(const TaskRows& r, int64_t at) {
 }
 
 // The elements `index` of the 2 * kWidth elements of a then b. Packed work
-// runs only with 512-bit vectors, where this is one instruction.
+// runs with 512-bit vectors, where this is one instruction, and with
+// 256-bit ones for at most a vector of variables.
 TOVA_INLINE vf pick(vf a, vf b, vi index) {
 #if TOVA_SIMD_WIDTH == 16
   return (vf)_mm512_permutex2var_ps((__m512)a, (__m512i)index, (__m512)b);
+#elif TOVA_SIMD_WIDTH == 8
+  const vf from_a = (vf)_mm256_permutevar8x32_ps((__m256)a, (__m256i)index);
+  const vf from_b = (vf)_mm256_permutevar8x32_ps((__m256)b, (__m256i)index);
+  return (index & kWidth) != 0 ? from_b : from_a;
 #else
   vf picked = {};
   for (int q = 0; q < kWidth; ++q) {
@@ -189,19 +290,25 @@ TOVA_INLINE vf pick(vf a, vf b, vi index) {
 #endif
 }
 
-// The scores of K and L for the pair of objects at row offset `at`. A
-// packed task picks its lanes' columns out of the first 2 * kWidth of the
-// row (the work order has at most that many variables then).
-template <bool kPacked>
+// How a task finds its scores in a row: K's splatted and a vector of
+// partners; or, packed, each lane's scores picked out of the first two
+// vectors of the row (at most 2 * kWidth slots), or of four.
+enum Layout { kPartners, kPackedNarrow, kPackedWide };
+
+// The scores of K and L for the pair of objects at row offset `at`.
+template <int kLayout>
 TOVA_INLINE void task_scores(const TaskRows& r, const ScoreBlock& block, int64_t at, vf& sk,
                              vf& sl) {
-  if constexpr (kPacked) {
-    const float* signed_row = block.signed_score + at;
-    const float* unsigned_row = block.unsigned_score + at;
-    const vf s0 = load(signed_row), s1 = load(signed_row + kWidth);
-    const vf u0 = load(unsigned_row), u1 = load(unsigned_row + kWidth);
-    sk = r.partner_unordered ? pick(u0, u1, r.column_k) : pick(s0, s1, r.column_k);
-    sl = r.l_unsigned ? pick(u0, u1, r.column_l) : pick(s0, s1, r.column_l);
+  const float* row = block.signed_score + at;
+  if constexpr (kLayout == kPackedNarrow) {
+    const vf v0 = load(row), v1 = load(row + kWidth);
+    sk = pick(v0, v1, r.column_k);
+    sl = pick(v0, v1, r.column_l);
+  } else if constexpr (kLayout == kPackedWide) {
+    const vf v0 = load(row), v1 = load(row + kWidth);
+    const vf v2 = load(row + 2 * kWidth), v3 = load(row + 3 * kWidth);
+    sk = r.k_upper ? pick(v2, v3, r.column_k) : pick(v0, v1, r.column_k);
+    sl = r.l_upper ? pick(v2, v3, r.column_l) : pick(v0, v1, r.column_l);
   } else {
     sk = k_score(r, at);
     sl = load(r.partners + at);
@@ -216,7 +323,7 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 // chains interleaved to hide the latency of each). Unguarded, a task whose
 // chains end the block with a NaN keeps its state as it was and has its
 // bit set in the result, for a guarded run of the block.
-template <int kTasks, bool kPacked, bool kGuard>
+template <int kTasks, int kLayout, bool kGuard>
 unsigned accumulate_means(TaskState* const* states, const TaskView* const* views,
                           const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -236,7 +343,7 @@ unsigned accumulate_means(TaskState* const* states, const TaskView* const* views
 #pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
       vf sk, sl;
-      task_scores<kPacked>(rows[t], block, at, sk, sl);
+      task_scores<kLayout>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
       const vi use_k = valid & (sk != marker);
       const vi use_l = valid & (sl != marker);
@@ -264,7 +371,7 @@ unsigned accumulate_means(TaskState* const* states, const TaskView* const* views
 // The sums' pass over one block for kTasks tasks at once, unguarded as the
 // means' pass. Skipped pairs add +0.0, which leaves every chain as it is: a
 // sum that starts at +0.0 is never -0.0.
-template <int kTasks, bool kReplace, bool kPacked, bool kGuard>
+template <int kTasks, bool kReplace, int kLayout, bool kGuard>
 unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
                          const ScoreBlock& block, int pairs) {
   const vf marker = splat(kMarker);
@@ -291,7 +398,7 @@ unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
 #pragma GCC unroll 4
     for (int t = 0; t < kTasks; ++t) {
       vf sk, sl;
-      task_scores<kPacked>(rows[t], block, at, sk, sl);
+      task_scores<kLayout>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
       if constexpr (kReplace) {
         sk = sk == marker ? replace_k[t] : sk;
@@ -339,34 +446,34 @@ unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
   return again;
 }
 
-template <int kTasks, bool kMeans, bool kPacked, bool kGuard>
+template <int kTasks, bool kMeans, int kLayout, bool kGuard>
 unsigned accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
                     int pairs) {
   bool double_zero = false;
   for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
   if constexpr (kMeans)
-    return accumulate_means<kTasks, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_means<kTasks, kLayout, kGuard>(s, v, block, pairs);
   else if (double_zero)
-    return accumulate_sums<kTasks, true, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_sums<kTasks, true, kLayout, kGuard>(s, v, block, pairs);
   else
-    return accumulate_sums<kTasks, false, kPacked, kGuard>(s, v, block, pairs);
+    return accumulate_sums<kTasks, false, kLayout, kGuard>(s, v, block, pairs);
 }
 
 // The block unguarded; a task whose chains met a NaN runs it again, guarded.
-template <int kTasks, bool kMeans, bool kPacked>
+template <int kTasks, bool kMeans, int kLayout>
 void run_group(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block, int pairs) {
-  const unsigned again = accumulate<kTasks, kMeans, kPacked, false>(s, v, block, pairs);
+  const unsigned again = accumulate<kTasks, kMeans, kLayout, false>(s, v, block, pairs);
   for (int i = 0; i < kTasks; ++i) {
     if ((again & (1u << i)) == 0) continue;
     TaskState* const one[1] = {s[i]};
     const TaskView* const view[1] = {v[i]};
-    accumulate<1, kMeans, kPacked, true>(one, view, block, pairs);
+    accumulate<1, kMeans, kLayout, true>(one, view, block, pairs);
   }
 }
 
 // Runs the tasks listed in `order` kInterleave at a time, the rest one by
 // one.
-template <bool kMeans, bool kPacked>
+template <bool kMeans, int kLayout>
 void run_block(TaskState* states, const TaskView* views, const int32_t* order, int count,
                const ScoreBlock& block, int pairs) {
   int t = 0;
@@ -377,33 +484,39 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
       s[i] = &states[order[t + i]];
       v[i] = &views[order[t + i]];
     }
-    run_group<kInterleave, kMeans, kPacked>(s, v, block, pairs);
+    run_group<kInterleave, kMeans, kLayout>(s, v, block, pairs);
   }
   for (; t < count; ++t) {
     TaskState* const s[1] = {&states[order[t]]};
     const TaskView* const v[1] = {&views[order[t]]};
-    run_group<1, kMeans, kPacked>(s, v, block, pairs);
+    run_group<1, kMeans, kLayout>(s, v, block, pairs);
   }
 }
 
 // One pass over every pair of objects: score the block, then feed it to the
 // tasks.
 template <bool kMeans>
-void pass(const PreparedData& d, const int32_t* variable_at, const bool* needed, TaskState* states,
-          const TaskView* views, const int32_t* order, int count, const ScoreBlock& block,
-          Segment* segments, bool packed) {
+void pass(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
+          float* const* unsigned_columns, TaskState* states, const TaskView* views,
+          const int32_t* order, int count, const ScoreBlock& block, Segment* segments,
+          Layout layout, Scoring scoring, bool* marker_seen) {
   PairCursor cursor{d.objects};
   int segment_count = 0;
   for (;;) {
     const int pairs = cursor.next(segments, segment_count);
     if (pairs == 0) break;
     for (int64_t c = 0; c < d.variables; ++c) {
-      if (needed[c]) score_variable(d, variable_at[c], c, segments, segment_count, block);
+      if (signed_columns[c] || unsigned_columns[c])
+        score_variable(d, variable_at[c], signed_columns[c], unsigned_columns[c], segments,
+                       segment_count, scoring, marker_seen);
     }
-    if (packed)
-      run_block<kMeans, true>(states, views, order, count, block, pairs);
+    columns_to_rows(block, pairs);
+    if (layout == kPackedNarrow)
+      run_block<kMeans, kPackedNarrow>(states, views, order, count, block, pairs);
+    else if (layout == kPackedWide)
+      run_block<kMeans, kPackedWide>(states, views, order, count, block, pairs);
     else
-      run_block<kMeans, false>(states, views, order, count, block, pairs);
+      run_block<kMeans, kPartners>(states, views, order, count, block, pairs);
   }
 }
 
@@ -417,17 +530,8 @@ void d_correlation(const CorrelationWork& work) {
   TaskState* states = new TaskState[static_cast<size_t>(count)]();
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
   int32_t* order = new int32_t[static_cast<size_t>(count)];
-  bool* needed = new bool[static_cast<size_t>(m)]();
-  // Room for a vector of partners past the last column, and for the two
-  // vectors a packed task reads.
-  const int64_t stride = m + kWidth > 2 * kWidth ? m + kWidth : 2 * kWidth;
+  int32_t* means_order = new int32_t[static_cast<size_t>(count)];
   const bool packed = work.pair_k != nullptr;
-  const size_t block_size = static_cast<size_t>(kBlockPairs * stride);
-  float* signed_scores = new float[block_size]();
-  float* unsigned_scores = new float[block_size]();
-  Segment* segments = new Segment[kBlockPairs];
-  const ScoreBlock block{signed_scores, unsigned_scores, stride};
-
   // The columns of K and L of each lane.
   auto lane_k = [&](const CorrelationTask& task, int lane) -> int64_t {
     return packed ? work.pair_k[task.l0 + lane] : task.k;
@@ -435,12 +539,26 @@ void d_correlation(const CorrelationWork& work) {
   auto lane_l = [&](const CorrelationTask& task, int lane) -> int64_t {
     return packed ? work.pair_l[task.l0 + lane] : task.l0 + lane;
   };
+  // The slots of each column's signed and unsigned scores; -1: not read.
+  int32_t* slot_signed = new int32_t[static_cast<size_t>(m)];
+  int32_t* slot_unsigned = new int32_t[static_cast<size_t>(m)];
+  for (int64_t c = 0; c < m; ++c) slot_signed[c] = slot_unsigned[c] = -1;
+  const int64_t groups = (m + kWidth - 1) / kWidth;
+  const int64_t half = groups * kWidth + kWidth;
+  int32_t slots = 0;
+  // The slot of a score a packed lane reads, taken on first use.
+  auto slot_of = [&](int64_t c, bool unsigned_score) {
+    int32_t& slot = unsigned_score ? slot_unsigned[c] : slot_signed[c];
+    if (slot < 0) {
+      slot = slots++;
+      if (type_unordered(type_at(c))) slot_signed[c] = slot_unsigned[c] = slot;
+    }
+    return slot;
+  };
   int means_count = 0;
   for (int t = 0; t < count; ++t) {
     const CorrelationTask& task = work.tasks[t];
     TaskView& v = views[t];
-    states[t].replace_k = splat(kMarker);
-    states[t].replace_l = splat(kMarker);
     v.k = task.k;
     v.l0 = task.l0;
     v.k_unordered = type_unordered(type_at(task.k));
@@ -448,36 +566,93 @@ void d_correlation(const CorrelationWork& work) {
     for (int lane = 0; lane < task.lanes; ++lane) {
       const int64_t k = lane_k(task, lane), l = lane_l(task, lane);
       v.partner_unordered[lane] = type_unordered(type_at(l)) ? -1 : 0;
-      v.l_unsigned[lane] = type_unordered(type_at(k)) ? -1 : 0;
-      v.column_k[lane] = static_cast<int32_t>(k);
-      v.column_l[lane] = static_cast<int32_t>(l);
+      if (packed) {
+        v.column_k[lane] = slot_of(k, type_unordered(type_at(l)));
+        v.column_l[lane] = slot_of(l, type_unordered(type_at(k)));
+        v.k_upper[lane] = v.column_k[lane] >= 2 * kWidth ? -1 : 0;
+        v.l_upper[lane] = v.column_l[lane] >= 2 * kWidth ? -1 : 0;
+      } else {
+        slot_signed[k] = static_cast<int32_t>(k);
+        slot_signed[l] = static_cast<int32_t>(l);
+        slot_unsigned[k] = static_cast<int32_t>(half + k);
+        slot_unsigned[l] = static_cast<int32_t>(half + l);
+      }
       v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
       v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
-      needed[k] = true;
-      needed[l] = true;
     }
-    if (v.double_zero) order[means_count++] = t;
+    if (v.double_zero) means_order[means_count++] = t;
   }
-  if (means_count > 0) {
-    pass<true>(d, work.variable_at, needed, states, views, order, means_count, block, segments,
-               packed);
-    for (int i = 0; i < means_count; ++i) {
-      TaskState& s = states[order[i]];
-      const CorrelationTask& task = work.tasks[order[i]];
-      for (int lane = 0; lane < task.lanes; ++lane) {
-        if (!type_double_zero(type_at(lane_k(task, lane))) &&
-            !type_double_zero(type_at(lane_l(task, lane))))
-          continue;
-        // Counts converted to real (float) before the division.
-        const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
-        const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
-        s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
-        s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+  const Layout layout = !packed ? kPartners : slots <= 2 * kWidth ? kPackedNarrow : kPackedWide;
+  const int64_t stride = !packed ? 2 * half : layout == kPackedNarrow ? 2 * kWidth : 4 * kWidth;
+  // The squares of slots to transpose: for vectors of partners those of
+  // the two regions; packed, the slots in order, a last part square of at
+  // most two slots copied one by one.
+  int32_t* squares = new int32_t[static_cast<size_t>(stride / kWidth)];
+  int square_count = 0;
+  int32_t copied_first = 0, copied_count = 0;
+  if (!packed) {
+    for (int64_t g = 0; g < groups; ++g) {
+      squares[square_count++] = static_cast<int32_t>(g);
+      squares[square_count++] = static_cast<int32_t>(half / kWidth + g);
+    }
+  } else {
+    for (int32_t first = 0; first < slots; first += kWidth) {
+      if (slots - first <= 2) {
+        copied_first = first;
+        copied_count = slots - first;
+      } else {
+        squares[square_count++] = first / kWidth;
       }
     }
   }
+  // Rows of kBlockPairs pairs; slots that are not read stay zero.
+  float* rows = new float[static_cast<size_t>(kBlockPairs * stride)]();
+  float* columns = new float[static_cast<size_t>(stride * kColumnStride)]();
+  float** signed_columns = new float*[static_cast<size_t>(m)];
+  float** unsigned_columns = new float*[static_cast<size_t>(m)];
+  for (int64_t c = 0; c < m; ++c) {
+    signed_columns[c] = slot_signed[c] < 0 ? nullptr : columns + slot_signed[c] * kColumnStride;
+    unsigned_columns[c] =
+        slot_unsigned[c] < 0 ? nullptr : columns + slot_unsigned[c] * kColumnStride;
+  }
+  Segment* segments = new Segment[kBlockPairs];
+  const ScoreBlock block{rows,    rows + half,  stride,       columns,
+                         squares, square_count, copied_first, copied_count};
+
   for (int t = 0; t < count; ++t) order[t] = t;
-  pass<false>(d, work.variable_at, needed, states, views, order, count, block, segments, packed);
+  // The means' pass with the presence of the ordinary variables; again with
+  // their scores if one of them gave the marker after all.
+  const Scoring means_scorings[] = {kPresenceOfOrdinary, kEveryScore};
+  for (Scoring means_scoring : means_scorings) {
+    for (int t = 0; t < count; ++t) {
+      states[t] = TaskState{};
+      states[t].replace_k = splat(kMarker);
+      states[t].replace_l = splat(kMarker);
+    }
+    if (means_count > 0) {
+      pass<true>(d, work.variable_at, signed_columns, unsigned_columns, states, views, means_order,
+                 means_count, block, segments, layout, means_scoring, nullptr);
+      for (int i = 0; i < means_count; ++i) {
+        TaskState& s = states[means_order[i]];
+        const CorrelationTask& task = work.tasks[means_order[i]];
+        for (int lane = 0; lane < task.lanes; ++lane) {
+          if (!type_double_zero(type_at(lane_k(task, lane))) &&
+              !type_double_zero(type_at(lane_l(task, lane))))
+            continue;
+          // Counts converted to real (float) before the division.
+          const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
+          const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
+          s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
+          s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+        }
+      }
+    }
+    bool marker_seen = false;
+    const bool watch = means_count > 0 && means_scoring == kPresenceOfOrdinary;
+    pass<false>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order, count,
+                block, segments, layout, watch ? kWatchOrdinary : kEveryScore, &marker_seen);
+    if (!marker_seen) break;
+  }
 
   for (int t = 0; t < count; ++t) {
     const TaskState& s = states[t];
@@ -492,9 +667,14 @@ void d_correlation(const CorrelationWork& work) {
     }
   }
   delete[] segments;
-  delete[] unsigned_scores;
-  delete[] signed_scores;
-  delete[] needed;
+  delete[] unsigned_columns;
+  delete[] signed_columns;
+  delete[] columns;
+  delete[] rows;
+  delete[] squares;
+  delete[] slot_unsigned;
+  delete[] slot_signed;
+  delete[] means_order;
   delete[] order;
   delete[] views;
   delete[] states;

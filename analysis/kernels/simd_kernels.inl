@@ -1,7 +1,8 @@
 // The vector bodies of the fast kernels. Included once per instruction set
 // by a file that defines TOVA_SIMD_NAMESPACE, TOVA_SIMD_NAME and
-// TOVA_SIMD_WIDTH (floats per vector) and is compiled with that set's
-// target flags.
+// TOVA_SIMD_WIDTH (floats per vector), TOVA_SIMD_INTERLEAVE and
+// TOVA_SIMD_PACK (packed D-correlation work for at most this many vectors
+// of variables) and is compiled with that set's target flags.
 //
 // Every function here has internal linkage and calls no inline function of
 // another header: a copy compiled for a wide instruction set must never be
@@ -30,7 +31,7 @@ namespace {
 
 }  // namespace
 
-const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth,      TOVA_SIMD_PACK ? 2 * kWidth : 0,
+const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth,      TOVA_SIMD_PACK* kWidth,
                               d_correlation,  gower_means, gower_fill};
 
 }  // namespace tova::kernels::TOVA_SIMD_NAMESPACE

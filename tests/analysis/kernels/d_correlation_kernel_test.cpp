@@ -256,7 +256,7 @@ TEST(DCorrelationFast, MatchesPlainOnMixedTypes) {
 
 TEST(DCorrelationFast, MatchesPlainForEachTypeCode) {
   for (int32_t type : {1, 2, 3, 4, 5, 6, 7, 33, 34}) {
-    for (int64_t m : {3, 8, 13}) {
+    for (int64_t m : {3, 8, 13, 18}) {
       RandomSpec spec;
       spec.objects = 29;
       spec.types.assign(static_cast<size_t>(m), type);
@@ -265,6 +265,45 @@ TEST(DCorrelationFast, MatchesPlainForEachTypeCode) {
       spec.seed = static_cast<uint64_t>(type * 100 + m);
       check_all_paths(testing::random_data(spec),
                       "type " + std::to_string(type) + " m " + std::to_string(m));
+    }
+  }
+}
+
+TEST(DCorrelationFast, MatchesPlainForEveryFewVariableCount) {
+  // Every m up to past two vectors of variables: pair counts off the vector
+  // width, rows of scores from one to four vectors, a last part square of
+  // one or two scores, the pairs without a double-zero variable apart or
+  // not; the object pairs run over blocks and end off a vector of them.
+  uint64_t seed = 500;
+  for (int64_t m = 2; m <= 34; m += m < 22 ? 1 : 4) {
+    for (double missing : {0.0, 0.1}) {
+      RandomSpec spec;
+      spec.objects = 24 + m % 7;
+      spec.types = testing::mixed_types(m, static_cast<int>(seed % 9));
+      spec.missing_rate = missing;
+      spec.seed = seed++;
+      check_all_paths(testing::random_data(spec),
+                      "m " + std::to_string(m) + " missing " + std::to_string(missing));
+    }
+  }
+}
+
+TEST(DCorrelationFast, MatchesPlainWhenOrderedVariablesNeedBothScores) {
+  // Ordered and unordered variables alternating: every ordered one needs
+  // its signed and its unsigned score, an unordered one a single score, so
+  // rows run from a part square of one or two scores to four vectors;
+  // double-zero ones first, last or throughout.
+  const int32_t pattern[][2] = {{7, 1}, {33, 6}, {4, 34}, {2, 1}};
+  for (int64_t m = 9; m <= 32; m += 1 + m / 12) {
+    for (const auto& types : pattern) {
+      RandomSpec spec;
+      spec.objects = 19 + m % 5;
+      for (int64_t j = 0; j < m; ++j) spec.types.push_back(types[j % 2]);
+      spec.missing_rate = 0.1;
+      spec.seed = static_cast<uint64_t>(m * 10 + types[0]);
+      check_all_paths(testing::random_data(spec), "alternating " + std::to_string(types[0]) + "/" +
+                                                      std::to_string(types[1]) + " m " +
+                                                      std::to_string(m));
     }
   }
 }
@@ -303,6 +342,23 @@ TEST(DCorrelationFast, MatchesPlainOnDegenerateColumns) {
   // 0/0, and every marker becomes not a number.
   const DataSet no_mean = testing::prepare(3, {3, 7}, {{0, 5, -1}, {1, 2, 4}});
   check_all_paths(no_mean, "no comparable pair");
+}
+
+TEST(DCorrelationFast, OrdinaryScoreEqualToTheMarkerTakesTheMean) {
+  // With a range smaller than the values' spread an interval variable can
+  // score exactly the marker; paired with a double-zero variable that score
+  // enters as the mean of the others, as any marker does.
+  for (int64_t m : {2, 12, 40}) {
+    RandomSpec spec;
+    spec.objects = 30;
+    spec.types = testing::mixed_types(m, 6);  // 7 first, then 33, 34, 1, ...
+    spec.seed = static_cast<uint64_t>(m);
+    DataSet s = testing::random_data(spec);
+    s.data[0] = 5.0f;
+    s.data[1] = 0.0f;
+    s.range[0] = 1.0f;
+    check_all_paths(s, "marker from an interval variable, m " + std::to_string(m));
+  }
 }
 
 TEST(DCorrelationFast, ResultsDoNotDependOnTheThreadCount) {
