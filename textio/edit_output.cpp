@@ -155,7 +155,8 @@ void store_word(char* p, uint64_t word) {
 // stored straight at the end of the record: fixed point with at least one
 // digit before the point or none (h = 0), and the exponent form. False
 // leaves the value to the general layout.
-bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
+template <class Sink>
+bool list_real_direct(Sink& out, const PackedDigits& digits) {
   if (digits.kind != DecimalDigits::kFinite) return false;
   const int32_t h = digits.exponent + (rounding_carries(digits, digits.exponent + 7) ? 1 : 0);
   const uint64_t prefix = digits.negative ? 0x2D20u : 0x2020u;  // "  " or " -"
@@ -205,8 +206,8 @@ bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
   return true;
 }
 
-template <bool is_double>
-void list_real_value(RecordBuffer& out, double value) {
+template <bool is_double, class Sink>
+void list_real_value(Sink& out, double value) {
   constexpr int32_t significant = is_double ? 15 : 7;
   const PackedDigits digits = packed_digits(value, is_double);
   if constexpr (!is_double) {
@@ -264,6 +265,34 @@ void list_real_value(RecordBuffer& out, double value) {
   }
   out.put_block(text, static_cast<size_t>(p - text));
 }
+
+// A list-directed 4-byte real: the usual magnitudes from their exact
+// digits, everything else (carries out of the first digit too) the general
+// way.
+template <class Sink>
+void list_real_of(Sink& out, float value) {
+  PackedDigits digits;
+  if (packed_digits_exact(value, digits) && list_real_direct(out, digits)) return;
+  list_real_value<false>(out, static_cast<double>(value));
+}
+
+// The end of a record as a plain block of bytes with room to spare.
+class TextSink {
+ public:
+  explicit TextSink(char* at) : at_(at) {}
+  char* end_room(size_t) { return at_ + used_; }
+  void advance(size_t used) { used_ += used; }
+  template <size_t N>
+  void put_block(const char (&block)[N], size_t used) {
+    std::memcpy(at_ + used_, block, used);
+    used_ += used;
+  }
+  size_t used() const { return used_; }
+
+ private:
+  char* at_;
+  size_t used_ = 0;
+};
 
 }  // namespace
 
@@ -393,7 +422,13 @@ void list_integer(RecordBuffer& out, int64_t value) {
 }
 
 void list_real(RecordBuffer& out, float value) {
-  list_real_value<false>(out, static_cast<double>(value));
+  list_real_of(out, value);
+}
+
+size_t list_real_text(float value, char* out) {
+  TextSink sink(out);
+  list_real_of(sink, value);
+  return sink.used();
 }
 
 void list_double(RecordBuffer& out, double value) {

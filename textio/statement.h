@@ -36,6 +36,10 @@ class WriteStatement {
   WriteStatement& integer(int32_t value);
   WriteStatement& real(float value);
   WriteStatement& character(std::string_view text);
+  // List-directed items already converted by list_real_text, back to back:
+  // the record gets the bytes real() would give them one by one, passed
+  // on to the unit in pieces the same way.
+  WriteStatement& list_items(std::string_view text);
 
  private:
   int32_t unit_number_;
