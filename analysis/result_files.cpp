@@ -107,10 +107,8 @@ class BlockRing {
     lock.unlock();
     const int64_t first = block * block_values_;
     const int64_t last = std::min(count_, first + block_values_);
-    char* const start = slot.text.get();
-    char* p = start;
-    for (int64_t i = first; i < last; ++i) p += textio::list_real_text(data_[i], p);
-    slot.length = static_cast<size_t>(p - start);
+    slot.length =
+        textio::list_reals_text(data_ + first, static_cast<size_t>(last - first), slot.text.get());
     lock.lock();
     slot.ready = true;
     ready_.notify_one();

@@ -38,5 +38,8 @@ void list_logical(RecordBuffer& out, bool value);
 // touches nothing else, so any thread may format values this way.
 inline constexpr size_t kListRealRoom = 48;
 size_t list_real_text(float value, char* out);
+// The same for values[0 .. count - 1], back to back at `out`, which needs
+// count x kListRealRoom bytes of room.
+size_t list_reals_text(const float* values, size_t count, char* out);
 
 }  // namespace textio
