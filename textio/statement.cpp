@@ -51,10 +51,9 @@ WriteStatement& WriteStatement::list_items(std::string_view text) {
   if (!c.active || c.failed || text.empty()) return *this;
   guarded(c, [&c, text] {
     if (c.kind != kWrite || c.format != nullptr) throw IoFailure{kInternalError};
-    c.record.put(text);
     c.list_first_item = false;
     c.list_last_character = false;
-    hand_over_record_piece(*c.unit, c.record, c.record_handed_over);
+    hand_over_list_items(*c.unit, c.record, text, c.record_handed_over);
   });
   return *this;
 }

@@ -37,8 +37,9 @@ class WriteStatement {
   WriteStatement& real(float value);
   WriteStatement& character(std::string_view text);
   // List-directed items already converted by list_real_text, back to back:
-  // the record gets the bytes real() would give them one by one, passed
-  // on to the unit in pieces the same way.
+  // the record gets the bytes real() would give them one by one, and passes
+  // them on to the unit as they come (a record with carriage control stays
+  // whole until its end, as it does item by item).
   WriteStatement& list_items(std::string_view text);
 
  private:

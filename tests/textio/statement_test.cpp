@@ -261,9 +261,12 @@ TEST(Files, ConvertedItemsJoinTheRecordAsItemsOneByOne) {
   }
   // Writes the values to `name` one by one or in converted groups, on a
   // unit whose records may hold `limit` bytes; returns the report.
-  auto write = [&values](const char* name, bool converted, int32_t limit) {
+  auto write = [&values](const char* name, bool converted, int32_t limit,
+                         std::string_view control = "LIST") {
     ConsoleCapture console;
-    open_unit(3, name);
+    OpenSpecifiers specifiers;
+    specifiers.carriage_control = control;
+    open_unit(3, name, specifiers);
     find_unit(3)->record_limit = limit;
     run_to_end([&] {
       WriteStatement record(unit(3));
@@ -287,6 +290,10 @@ TEST(Files, ConvertedItemsJoinTheRecordAsItemsOneByOne) {
   EXPECT_GT(one.size(), 3 * kOutputPieceSize);
   EXPECT_EQ(one.substr(one.size() - 6), " END\r\n");
   EXPECT_TRUE(TempDirectory::read("converted.txt") == one);
+  // With carriage control the record stays whole until its end.
+  EXPECT_EQ(write("one.txt", false, kNoRecordLimit, "FORTRAN"), "");
+  EXPECT_EQ(write("converted.txt", true, kNoRecordLimit, "FORTRAN"), "");
+  EXPECT_TRUE(TempDirectory::read("converted.txt") == TempDirectory::read("one.txt"));
   const std::string report = "? FORTRAN Runtime Error:\n? " +
                              std::string(runtime_message(kRecordTooLong)) +
                              "\n? WRITE(UNIT=3,...\n";
