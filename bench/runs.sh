@@ -4,8 +4,10 @@
 # the machine's load; then R's cluster::daisy through bench/peers.sh and its
 # ratio to TOVA's Gower stage.
 #
-#   bench/runs.sh [--quick] [release-build-dir [bench-build-dir]]
+#   bench/runs.sh [--quick] [--out DIR] [release-build-dir [bench-build-dir]]
 #     --quick: only the small rows (seconds); the whole table takes minutes
+#     --out DIR: write the result files under DIR (for example /dev/shm, to
+#       keep the disk's write-back out of the wall times)
 #     defaults: build/release (tova), build/dev (tova_bench, for peers.sh)
 #
 # CPU s is user + system of the whole process, one worker thread unless the
@@ -15,10 +17,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 quick=0
-if [ "${1:-}" = "--quick" ]; then
-  quick=1
+out_root=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --quick) quick=1 ;;
+    --out) out_root=$2; shift ;;
+    *) break ;;
+  esac
   shift
-fi
+done
 release=${1:-build/release}
 bench_build=${2:-build/dev}
 tova="$release/tova"
@@ -31,7 +38,8 @@ if [ ! -x /usr/bin/time ]; then
   exit 1
 fi
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+out="${out_root:-$work}/tova-runs-out.$$"
+trap 'rm -rf "$work" "$out"' EXIT
 
 # make_data FILE N M MIXED SEED: type 7 values, or (MIXED=1) the benchmark's
 # mix of every type code with 5 % missing values.
@@ -65,7 +73,6 @@ make_data() {
 # run NAME DATA ANSWER THREADS: one whole run in a fresh output folder;
 # sets cpu, wall, peak (MB).
 run() {
-  local out="$work/out"
   rm -rf "$out"
   mkdir -p "$out"
   TOVA_THREADS=$4 /usr/bin/time -f "%U %S %e %M" -o "$work/time" \
