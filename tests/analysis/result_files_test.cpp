@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -19,7 +20,6 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
-#include <unistd.h>
 #endif
 
 namespace tova {
@@ -121,7 +121,7 @@ TEST(ResultFilesDeathTest, AFailedWriteWithHelpersRunningKeepsTheOldFile) {
         std::vector<float> values = mixed_values(400000);
         write_matrix_dis("title", 894, static_cast<int64_t>(values.size()),
                          Vector<float>(values.data(), static_cast<int64_t>(values.size())), 2);
-        ::_exit(0);
+        std::_Exit(0);
       },
       ::testing::ExitedWithCode(255),
       "^\\? System Error:\n\\? The file size exceeds the limit allowed and cannot be saved\\.\n"
