@@ -42,11 +42,9 @@ class BlockRing {
         count_(count),
         block_values_(block_values),
         blocks_((count + block_values - 1) / block_values),
-        slots_(static_cast<size_t>(slots)) {
-    for (Slot& slot : slots_) {
-      slot.text = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(block_values) *
-                                                         textio::kListRealRoom);
-    }
+        slots_(static_cast<size_t>(std::min<int64_t>(slots, blocks_))) {
+    const auto room = static_cast<size_t>(std::min(count, block_values)) * textio::kListRealRoom;
+    for (Slot& slot : slots_) slot.text = std::make_unique_for_overwrite<char[]>(room);
   }
 
   // A helper thread: converts blocks until none is left or `stop`.
