@@ -7,6 +7,7 @@
 
 #include "analysis/arrays.h"
 #include "analysis/report.h"
+#include "textio/statement.h"
 
 namespace tova {
 
@@ -24,7 +25,19 @@ void write_loads(std::string_view data_title, int32_t variable_count, Ordination
 
 // MATRIX.DIS on unit 2: title record, object_count, then all triangle_size
 // elements of the semimatrix in one record; closes the unit.
+// The values are converted on `threads` threads (<= 0: as many as the
+// kernels use); the file is the same for every count.
 void write_matrix_dis(std::string_view data_title, int32_t object_count, int64_t triangle_size,
-                      Vector<float> semimatrix);
+                      Vector<float> semimatrix, int threads = 0);
+
+// Passes `count` reals to the list-directed WRITE `values`, which gets the
+// bytes it would get from values.real() for each in turn: blocks of
+// `block_values` are converted on `threads` threads into buffers of their
+// own and handed over in order by the calling thread, which alone makes
+// statement calls and converts blocks itself while waiting. At most three
+// blocks per thread are held at a time.
+inline constexpr int64_t kConvertedBlockValues = 8192;
+void write_reals_in_blocks(textio::WriteStatement& values, const float* data, int64_t count,
+                           int threads, int64_t block_values = kConvertedBlockValues);
 
 }  // namespace tova

@@ -149,6 +149,46 @@ inline void eight_digits(uint32_t x, char* out) {
   return d;
 }
 
+// packed_digits of a widened 4-byte real from integer arithmetic on its bits
+// alone, for zero and 1e-4 <= |value| < 10, the magnitudes result files are
+// mostly made of: there every scaling by a power of ten above is exact, so
+// the digits are floor(|value| x 10^(8-h)) with 10^(h-1) <= |value| < 10^h.
+// False for any other value (d is then unspecified).
+[[gnu::always_inline]] inline bool packed_digits_exact(float value, PackedDigits& d) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  d.kind = PackedDigits::kFinite;
+  d.negative = (bits >> 31) != 0;
+  d.generated = 8;
+  d.exponent = 0;
+  d.value = 0;
+  if ((bits & 0x7FFFFFFFu) == 0) return true;
+  const uint32_t biased = (bits >> 23) & 0xFFu;
+  if (biased < 113 || biased > 130) return false;  // below 2^-14 or from 16 on
+  const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+  // floor(|value| x 10^11): mantissa x 10^11 < 2^61, shift 20 to 37.
+  const uint64_t q = (mantissa * 100'000'000'000ull) >> (150 - biased);
+  if (q >= 1'000'000'000'000ull || q < 10'000'000ull) return false;
+  int32_t h = -3;
+  uint64_t digits = q;
+  if (q >= 100'000'000'000ull) {
+    h = 1;
+    digits = q / 10'000;
+  } else if (q >= 10'000'000'000ull) {
+    h = 0;
+    digits = q / 1'000;
+  } else if (q >= 1'000'000'000ull) {
+    h = -1;
+    digits = q / 100;
+  } else if (q >= 100'000'000ull) {
+    h = -2;
+    digits = q / 10;
+  }
+  d.exponent = h;
+  d.value = digits;
+  return true;
+}
+
 // Keeps `m` significant digits. Below the generated count, digit m+1 rounds
 // half up; from the generated count on, the last generated digit rounds the
 // ones before it and becomes '0'. A carry out of the first digit (or

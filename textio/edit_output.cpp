@@ -147,6 +147,17 @@ uint64_t ascii_digits(uint32_t x) {
   return digits + 0x3030303030303030ull;
 }
 
+// "000" .. "999" in the low three bytes, the first digit lowest.
+struct DigitTriples {
+  uint32_t text[1000];
+  constexpr DigitTriples() : text() {
+    for (uint32_t i = 0; i < 1000; ++i) {
+      text[i] = (0x30u + i / 100) | ((0x30u + i / 10 % 10) << 8) | ((0x30u + i % 10) << 16);
+    }
+  }
+};
+constexpr DigitTriples kDigitTriples{};
+
 void store_word(char* p, uint64_t word) {
   std::memcpy(p, &word, sizeof word);
 }
@@ -155,7 +166,8 @@ void store_word(char* p, uint64_t word) {
 // stored straight at the end of the record: fixed point with at least one
 // digit before the point or none (h = 0), and the exponent form. False
 // leaves the value to the general layout.
-bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
+template <class Sink>
+bool list_real_direct(Sink& out, const PackedDigits& digits) {
   if (digits.kind != PackedDigits::kFinite) return false;
   const int32_t h = digits.exponent + (rounding_carries(digits, digits.exponent + 7) ? 1 : 0);
   const uint64_t prefix = digits.negative ? 0x2D20u : 0x2020u;  // "  " or " -"
@@ -205,8 +217,8 @@ bool list_real_direct(RecordBuffer& out, const PackedDigits& digits) {
   return true;
 }
 
-template <bool is_double>
-void list_real_value(RecordBuffer& out, double value) {
+template <bool is_double, class Sink>
+void list_real_value(Sink& out, double value) {
   constexpr int32_t significant = is_double ? 15 : 7;
   const PackedDigits digits = packed_digits(value, is_double);
   if constexpr (!is_double) {
@@ -264,6 +276,70 @@ void list_real_value(RecordBuffer& out, double value) {
   }
   out.put_block(text, static_cast<size_t>(p - text));
 }
+
+// The list-directed text of exact digits (packed_digits_exact: h from -3
+// to 1) as list_real_direct lays them out, straight from the digit
+// string: fixed point with six digits for h = 0 and 1, else d.dddddd and
+// the exponent. 0 when rounding may carry out of the first digit, which
+// changes the shape (left to the general way).
+[[gnu::always_inline]] inline size_t list_real_exact(char* p, const PackedDigits& digits) {
+  if (digits.value >= 99'999'950) return 0;
+  const uint64_t prefix = digits.negative ? 0x2D20u : 0x2020u;  // "  " or " -"
+  std::memcpy(p, &prefix, 2);
+  if (digits.exponent >= 0) {
+    // Six digits rounded half up, the first in the lowest byte: two table
+    // look-ups keep the chain per value short.
+    const auto kept = static_cast<uint32_t>((digits.value + 50) / 100);
+    const uint64_t six = uint64_t{kDigitTriples.text[kept / 1000]} |
+                         (uint64_t{kDigitTriples.text[kept % 1000]} << 24);
+    const uint64_t word = digits.exponent == 0
+                              ? uint64_t{'.'} | (six << 8)
+                              : (six & 0xFF) | (uint64_t{'.'} << 8) | ((six >> 8) << 16);
+    store_word(p + 2, word);
+    return 9;
+  }
+  const uint64_t seven = ascii_digits(static_cast<uint32_t>((digits.value + 5) / 10)) >> 8;
+  const uint64_t mantissa = (seven & 0xFF) | (uint64_t{'.'} << 8) | ((seven >> 8) << 16);
+  const uint32_t tail = uint32_t{'E'} | (uint32_t{'-'} << 8) | (uint32_t{'0'} << 16) |
+                        (static_cast<uint32_t>('0' + 1 - digits.exponent) << 24);
+  store_word(p + 2, mantissa);
+  std::memcpy(p + 10, &tail, 4);
+  return 14;
+}
+
+// A list-directed 4-byte real: the usual magnitudes from their exact
+// digits, everything else the general way.
+template <class Sink>
+[[gnu::always_inline]] inline void list_real_of(Sink& out, float value) {
+  PackedDigits digits;
+  if (packed_digits_exact(value, digits)) {
+    if (char* const p = out.end_room(16)) {
+      if (const size_t length = list_real_exact(p, digits)) {
+        out.advance(length);
+        return;
+      }
+    }
+  }
+  list_real_value<false>(out, static_cast<double>(value));
+}
+
+// The end of a record as a plain block of bytes with room to spare.
+class TextSink {
+ public:
+  explicit TextSink(char* at) : at_(at) {}
+  char* end_room(size_t) { return at_ + used_; }
+  void advance(size_t used) { used_ += used; }
+  template <size_t N>
+  void put_block(const char (&block)[N], size_t used) {
+    std::memcpy(at_ + used_, block, used);
+    used_ += used;
+  }
+  size_t used() const { return used_; }
+
+ private:
+  char* at_;
+  size_t used_ = 0;
+};
 
 }  // namespace
 
@@ -393,7 +469,19 @@ void list_integer(RecordBuffer& out, int64_t value) {
 }
 
 void list_real(RecordBuffer& out, float value) {
-  list_real_value<false>(out, static_cast<double>(value));
+  list_real_of(out, value);
+}
+
+size_t list_real_text(float value, char* out) {
+  TextSink sink(out);
+  list_real_of(sink, value);
+  return sink.used();
+}
+
+size_t list_reals_text(const float* values, size_t count, char* out) {
+  TextSink sink(out);
+  for (size_t i = 0; i < count; ++i) list_real_of(sink, values[i]);
+  return sink.used();
 }
 
 void list_double(RecordBuffer& out, double value) {

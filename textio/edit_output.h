@@ -3,6 +3,7 @@
 // digit algorithm, never by the C library.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -31,5 +32,14 @@ void list_integer(RecordBuffer& out, int64_t value);
 void list_real(RecordBuffer& out, float value);
 void list_double(RecordBuffer& out, double value);
 void list_logical(RecordBuffer& out, bool value);
+
+// The bytes list_real puts into a record for `value`, written at `out`,
+// which needs kListRealRoom bytes of room; returns how many they are. It
+// touches nothing else, so any thread may format values this way.
+inline constexpr size_t kListRealRoom = 48;
+size_t list_real_text(float value, char* out);
+// The same for values[0 .. count - 1], back to back at `out`, which needs
+// count x kListRealRoom bytes of room.
+size_t list_reals_text(const float* values, size_t count, char* out);
 
 }  // namespace textio

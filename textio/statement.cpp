@@ -46,6 +46,17 @@ WriteStatement& WriteStatement::real(float value) {
   transfer_item(IoItem{kItemScalar, kItemReal4, &value, 4});
   return *this;
 }
+WriteStatement& WriteStatement::list_items(std::string_view text) {
+  IoContext& c = context();
+  if (!c.active || c.failed || text.empty()) return *this;
+  guarded(c, [&c, text] {
+    if (c.kind != kWrite || c.format != nullptr) throw IoFailure{kInternalError};
+    c.list_first_item = false;
+    c.list_last_character = false;
+    hand_over_list_items(*c.unit, c.record, text, c.record_handed_over);
+  });
+  return *this;
+}
 WriteStatement& WriteStatement::character(std::string_view text) {
   transfer_item(IoItem{kItemScalar, kItemCharacter, const_cast<char*>(text.data()),
                        static_cast<int32_t>(text.size())});

@@ -36,6 +36,11 @@ class WriteStatement {
   WriteStatement& integer(int32_t value);
   WriteStatement& real(float value);
   WriteStatement& character(std::string_view text);
+  // List-directed items already converted by list_real_text, back to back:
+  // the record gets the bytes real() would give them one by one, and passes
+  // them on to the unit as they come (a record with carriage control stays
+  // whole until its end, as it does item by item).
+  WriteStatement& list_items(std::string_view text);
 
  private:
   int32_t unit_number_;

@@ -229,6 +229,24 @@ void hand_over_record_piece(Unit& unit, RecordBuffer& record, uint64_t& handed_o
   record.clear();
 }
 
+void hand_over_list_items(Unit& unit, RecordBuffer& record, std::string_view items,
+                          uint64_t& handed_over) {
+  if (unit.carriage_control) {
+    record.put(items);  // the record's first byte is decided at its end
+    return;
+  }
+  // Strictly forward: what the record holds and the items go to the unit
+  // as they stand, without a copy into the record.
+  handed_over += record.length() + items.size();
+  if (handed_over > static_cast<uint64_t>(unit.record_limit)) {
+    throw IoFailure{kRecordTooLong};
+  }
+  drop_read_ahead(unit);
+  put_transfer(unit, record.data(), record.length());
+  put_transfer(unit, items.data(), items.size());
+  record.clear();
+}
+
 void end_output_record(Unit& unit, RecordBuffer& record, uint64_t handed_over, bool control_byte) {
   if (handed_over + record.length() > static_cast<uint64_t>(unit.record_limit)) {
     throw IoFailure{kRecordTooLong};

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textio/file_layer.h"
@@ -129,6 +130,11 @@ void end_output_record(Unit& unit, RecordBuffer& record, uint64_t handed_over, b
 // has grown to a piece worth writing, adding its length to `handed_over`.
 // The record goes on where it stopped.
 void hand_over_record_piece(Unit& unit, RecordBuffer& record, uint64_t& handed_over);
+// List-directed output: `items` (whole list items) join `record`, passing
+// to `unit` at once with what the record holds, unless the unit has
+// carriage control. Adds the bytes handed over to `handed_over`.
+void hand_over_list_items(Unit& unit, RecordBuffer& record, std::string_view items,
+                          uint64_t& handed_over);
 // Writes out a transfer buffer holding unwritten bytes.
 void flush_unit(Unit& unit);
 

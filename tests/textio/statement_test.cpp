@@ -6,12 +6,17 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "support/capture.h"
 #include "textio/allocate.h"
+#include "textio/edit_output.h"
 #include "textio/format_table.h"
 #include "textio/io_api.h"
 #include "textio/io_error.h"
+#include "textio/units.h"
 
 namespace textio {
 namespace {
@@ -241,6 +246,59 @@ TEST(Files, FatalErrorKeepsWhatWasWritten) {
   int32_t v;
   EXPECT_EQ(run_to_end([&] { ReadStatement{kConsole}.integer(v); }), -1);
   EXPECT_EQ(TempDirectory::read("LOADS.TXT"), "   4\r\n");
+}
+
+// Reals converted elsewhere (in groups, as another thread would) join a
+// list-directed record as the same items one by one: the same bytes over
+// several 64 KiB pieces, the blank before a following character item, and
+// the same report when the record outgrows the unit's limit.
+TEST(Files, ConvertedItemsJoinTheRecordAsItemsOneByOne) {
+  std::mt19937 random(15);
+  std::vector<float> values(20000);
+  for (float& v : values) {
+    const uint32_t r = static_cast<uint32_t>(random());
+    v = r % 7 == 0 ? -1.0f : std::ldexp(static_cast<float>(r % 2000000) - 1e6f, r % 40 - 30);
+  }
+  // Writes the values to `name` one by one or in converted groups, on a
+  // unit whose records may hold `limit` bytes; returns the report.
+  auto write = [&values](const char* name, bool converted, int32_t limit,
+                         std::string_view control = "LIST") {
+    ConsoleCapture console;
+    OpenSpecifiers specifiers;
+    specifiers.carriage_control = control;
+    open_unit(3, name, specifiers);
+    find_unit(3)->record_limit = limit;
+    run_to_end([&] {
+      WriteStatement record(unit(3));
+      std::vector<char> text(1000 * kListRealRoom);
+      for (size_t first = 0; first < values.size(); first += 1000) {
+        if (!converted) {
+          for (size_t i = first; i < first + 1000; ++i) record.real(values[i]);
+          continue;
+        }
+        record.list_items({text.data(), list_reals_text(&values[first], 1000, text.data())});
+      }
+      record.character("END");
+    });
+    close_unit(3);
+    return console.errors();
+  };
+  TempDirectory directory;
+  EXPECT_EQ(write("one.txt", false, kNoRecordLimit), "");
+  EXPECT_EQ(write("converted.txt", true, kNoRecordLimit), "");
+  const std::string one = TempDirectory::read("one.txt");
+  EXPECT_GT(one.size(), 3 * kOutputPieceSize);
+  EXPECT_EQ(one.substr(one.size() - 6), " END\r\n");
+  EXPECT_TRUE(TempDirectory::read("converted.txt") == one);
+  // With carriage control the record stays whole until its end.
+  EXPECT_EQ(write("one.txt", false, kNoRecordLimit, "FORTRAN"), "");
+  EXPECT_EQ(write("converted.txt", true, kNoRecordLimit, "FORTRAN"), "");
+  EXPECT_TRUE(TempDirectory::read("converted.txt") == TempDirectory::read("one.txt"));
+  const std::string report = "? FORTRAN Runtime Error:\n? " +
+                             std::string(runtime_message(kRecordTooLong)) +
+                             "\n? WRITE(UNIT=3,...\n";
+  EXPECT_EQ(write("one.txt", false, 100000), report);
+  EXPECT_EQ(write("converted.txt", true, 100000), report);
 }
 
 TEST(Units, NegativeUnitsAndUnitDirection) {
