@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "analysis/kernels/kernels.h"
-#include "analysis/rules.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/workers.h"
+#include "analysis/rules.h"
 
 namespace tova::kernels {
 namespace {

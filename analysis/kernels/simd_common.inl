@@ -15,8 +15,6 @@ typedef double vdh __attribute__((vector_size(8 * kHalf)));
 
 #define TOVA_INLINE [[gnu::always_inline]] inline
 
-constexpr float kMarker = 5.0f;  // the not-comparable score
-constexpr float kMissingValue = -1.0f;
 TOVA_INLINE vf load(const float* p) {
   vf v;
   std::memcpy(&v, p, sizeof v);
@@ -181,11 +179,12 @@ template <int kType>
 TOVA_INLINE void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed_score,
                         vf& unsigned_score) {
   const vf zero = {};
-  const vf marker = splat(kMarker);
+  const vf marker = splat(kNotComparable);
   if constexpr (kType == 1) {
     unsigned_score = xi == xj ? zero : splat(1.0f);
     signed_score = unsigned_score;
-  } else if constexpr (kType == 2 || kType == 3 || kType == 33) {
+  } else if constexpr (kType == kRankedTiesDoubleZero || kType == kRankedDoubleZero ||
+                       kType == kIntervalDoubleZero) {
     vf value;
     if constexpr (kType == 2)
       value = xi == xj ? zero : tied_rank(xi, xj, ti, tj, rule.range);
@@ -195,7 +194,7 @@ TOVA_INLINE void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed
     score = ((xi > 0.0f) & (xj > 0.0f)) ? value : score;
     unsigned_score = score;
     signed_score = ((xj > xi) & (score != marker)) ? -score : score;
-  } else if constexpr (kType == 34) {
+  } else if constexpr (kType == kCircularDoubleZero) {
     vf score = ((xi == 0.0f) & (xj == 0.0f)) ? zero : marker;
     score = ((xi > 0.0f) & (xj > 0.0f)) ? circular(xi, xj, rule.period) : score;
     unsigned_score = score;
@@ -204,7 +203,7 @@ TOVA_INLINE void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed
     const vf value = tied_rank(xi, xj, ti, tj, rule.range);
     unsigned_score = xi == xj ? zero : value;
     signed_score = xj > xi ? -value : unsigned_score;
-  } else if constexpr (kType == 6) {
+  } else if constexpr (kType == kCircular) {
     unsigned_score = circular(xi, xj, rule.period);
     signed_score = unsigned_score;
   } else {  // 5 and 7

@@ -157,11 +157,12 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
       vf signed_score = {}, unsigned_score = {};
       if constexpr (kType != kPresence)
         scores<kType>(rule, xi, xj, ti, tj, signed_score, unsigned_score);
-      const vi missing = (xi == kMissingValue) | (xj == kMissingValue);
+      const vi missing = (xi == kMissing) | (xj == kMissing);
       const vf absent = (vf)splat(kAbsent);
       signed_score = missing ? absent : signed_score;
       unsigned_score = missing ? absent : unsigned_score;
-      if (marker_seen) markers |= (signed_score == kMarker) | (unsigned_score == kMarker);
+      if (marker_seen)
+        markers |= (signed_score == kNotComparable) | (unsigned_score == kNotComparable);
       // Whole vectors: lanes past the segment are overwritten by the next
       // one or lie past the block's pairs.
       if (signed_out) store(signed_out + seg.first + q, signed_score);
@@ -170,10 +171,6 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
     }
   }
   if (marker_seen && any_set(markers)) *marker_seen = true;
-}
-
-bool type_double_zero(int32_t type) {
-  return type == 2 || type == 3 || type == 33 || type == 34;
 }
 
 // How the scores of a pass are made. The means' pass needs the scores of
@@ -188,10 +185,10 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
                     bool* marker_seen) {
   const int32_t type = d.type[v];
   auto go = [&]<int kType>() {
-    bool* seen = scoring == kWatchOrdinary && !type_double_zero(type) ? marker_seen : nullptr;
+    bool* seen = scoring == kWatchOrdinary && !is_double_zero(type) ? marker_seen : nullptr;
     score_variable<kType>(d, v, signed_out, unsigned_out, segments, segment_count, seen);
   };
-  if (scoring == kPresenceOfOrdinary && !type_double_zero(type)) return go.operator()<kPresence>();
+  if (scoring == kPresenceOfOrdinary && !is_double_zero(type)) return go.operator()<kPresence>();
   switch (type) {
     case 1:
       return go.operator()<1>();
@@ -214,9 +211,6 @@ void score_variable(const PreparedData& d, int64_t v, float* signed_out, float* 
   }
 }
 
-bool type_unordered(int32_t type) {
-  return type == 1 || type == 6 || type == 34;
-}
 // The running state of one task (one vector of pairs of variables).
 // sum_kl is kept as two half vectors of doubles that always hold float
 // values: each step adds the unrounded product in double and rounds.
@@ -326,7 +320,7 @@ TOVA_INLINE vi present(vf sk, vf sl) {
 template <int kTasks, int kLayout, bool kGuard>
 unsigned accumulate_means(TaskState* const* states, const TaskView* const* views,
                           const ScoreBlock& block, int pairs) {
-  const vf marker = splat(kMarker);
+  const vf marker = splat(kNotComparable);
   TaskRows rows[kTasks];
   vf mean_k[kTasks], mean_l[kTasks];
   vu count_k[kTasks], count_l[kTasks];
@@ -374,7 +368,7 @@ unsigned accumulate_means(TaskState* const* states, const TaskView* const* views
 template <int kTasks, bool kReplace, int kLayout, bool kGuard>
 unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
                          const ScoreBlock& block, int pairs) {
-  const vf marker = splat(kMarker);
+  const vf marker = splat(kNotComparable);
   TaskRows rows[kTasks];
   vf sum_k[kTasks], sum_l[kTasks], sum_kk[kTasks], sum_ll[kTasks], squared[kTasks];
   vdh kl_low[kTasks], kl_high[kTasks];
@@ -551,7 +545,7 @@ void d_correlation(const CorrelationWork& work) {
     int32_t& slot = unsigned_score ? slot_unsigned[c] : slot_signed[c];
     if (slot < 0) {
       slot = slots++;
-      if (type_unordered(type_at(c))) slot_signed[c] = slot_unsigned[c] = slot;
+      if (is_unordered(type_at(c))) slot_signed[c] = slot_unsigned[c] = slot;
     }
     return slot;
   };
@@ -561,14 +555,14 @@ void d_correlation(const CorrelationWork& work) {
     TaskView& v = views[t];
     v.k = task.k;
     v.l0 = task.l0;
-    v.k_unordered = type_unordered(type_at(task.k));
+    v.k_unordered = is_unordered(type_at(task.k));
     v.double_zero = false;
     for (int lane = 0; lane < task.lanes; ++lane) {
       const int64_t k = lane_k(task, lane), l = lane_l(task, lane);
-      v.partner_unordered[lane] = type_unordered(type_at(l)) ? -1 : 0;
+      v.partner_unordered[lane] = is_unordered(type_at(l)) ? -1 : 0;
       if (packed) {
-        v.column_k[lane] = slot_of(k, type_unordered(type_at(l)));
-        v.column_l[lane] = slot_of(l, type_unordered(type_at(k)));
+        v.column_k[lane] = slot_of(k, is_unordered(type_at(l)));
+        v.column_l[lane] = slot_of(l, is_unordered(type_at(k)));
         v.k_upper[lane] = v.column_k[lane] >= 2 * kWidth ? -1 : 0;
         v.l_upper[lane] = v.column_l[lane] >= 2 * kWidth ? -1 : 0;
       } else {
@@ -578,7 +572,7 @@ void d_correlation(const CorrelationWork& work) {
         slot_unsigned[l] = static_cast<int32_t>(half + l);
       }
       v.swapped[lane] = work.variable_at[k] > work.variable_at[l] ? -1 : 0;
-      v.double_zero = v.double_zero || type_double_zero(type_at(k)) || type_double_zero(type_at(l));
+      v.double_zero = v.double_zero || is_double_zero(type_at(k)) || is_double_zero(type_at(l));
     }
     if (v.double_zero) means_order[means_count++] = t;
   }
@@ -626,8 +620,8 @@ void d_correlation(const CorrelationWork& work) {
   for (Scoring means_scoring : means_scorings) {
     for (int t = 0; t < count; ++t) {
       states[t] = TaskState{};
-      states[t].replace_k = splat(kMarker);
-      states[t].replace_l = splat(kMarker);
+      states[t].replace_k = splat(kNotComparable);
+      states[t].replace_l = splat(kNotComparable);
     }
     if (means_count > 0) {
       pass<true>(d, work.variable_at, signed_columns, unsigned_columns, states, views, means_order,
@@ -636,8 +630,8 @@ void d_correlation(const CorrelationWork& work) {
         TaskState& s = states[means_order[i]];
         const CorrelationTask& task = work.tasks[means_order[i]];
         for (int lane = 0; lane < task.lanes; ++lane) {
-          if (!type_double_zero(type_at(lane_k(task, lane))) &&
-              !type_double_zero(type_at(lane_l(task, lane))))
+          if (!is_double_zero(type_at(lane_k(task, lane))) &&
+              !is_double_zero(type_at(lane_l(task, lane))))
             continue;
           // Counts converted to real (float) before the division.
           const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));

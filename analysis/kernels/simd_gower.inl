@@ -15,7 +15,7 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
   const vf xi = splat(column[i]);
   const vi no_ties = {};
   const vi ti = uses_ties(kType) ? splat(ties[i]) : no_ties;
-  const vf marker = splat(kMarker);
+  const vf marker = splat(kNotComparable);
   for (int64_t q = 0; q < count; q += kWidth) {
     const int lanes = count - q < kWidth ? static_cast<int>(count - q) : kWidth;
     const vf xj = lanes == kWidth ? load(column + j0 + q) : load_first(column + j0 + q, lanes);
@@ -24,7 +24,7 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
       tj = lanes == kWidth ? load(ties + j0 + q) : load_first(ties + j0 + q, lanes);
     vf signed_score, score;
     scores<kType>(rule, xi, xj, ti, tj, signed_score, score);
-    score = ((xi == kMissingValue) | (xj == kMissingValue)) ? marker : score;
+    score = ((xi == kMissing) | (xj == kMissing)) ? marker : score;
     float* out = rows + q * kWidth + lane;
     for (int e = 0; e < lanes; ++e) out[e * kWidth] = score[e];
   }
@@ -50,7 +50,7 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
     case 34:
       return score_row<34>(d, v, i, j0, count, lane, rows);
     default:
-      for (int64_t q = 0; q < count; ++q) rows[q * kWidth + lane] = kMarker;
+      for (int64_t q = 0; q < count; ++q) rows[q * kWidth + lane] = kNotComparable;
       return;
   }
 }
@@ -58,7 +58,7 @@ void score_row(const PreparedData& d, int64_t v, int64_t i, int64_t j0, int64_t 
 // Adds one row's scores (rows[q * kWidth + lane]) to the means' chains.
 template <bool kGuard>
 void add_row(const float* rows, int64_t count, vf& sums, vu& counts) {
-  const vf marker = splat(kMarker);
+  const vf marker = splat(kNotComparable);
   for (int64_t q = 0; q < count; ++q) {
     const vf score = load(rows + q * kWidth);
     const vi use = score != marker;
@@ -74,7 +74,7 @@ void gower_means(const GowerMeansWork& work) {
   float* rows = new float[static_cast<size_t>(kWidth * (n > 0 ? n : 1))];
   for (int first = 0; first < work.variable_count; first += kWidth) {
     const int group = work.variable_count - first < kWidth ? work.variable_count - first : kWidth;
-    for (int64_t e = 0; e < kWidth * n; ++e) rows[e] = kMarker;  // unused lanes
+    for (int64_t e = 0; e < kWidth * n; ++e) rows[e] = kNotComparable;  // unused lanes
     vf sums = {};
     vu counts = {};
     for (int64_t i = 0; i + 1 < n; ++i) {
@@ -108,7 +108,7 @@ void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, floa
   const vf xj = splat(column[j]);
   const vi no_ties = {};
   const vi tj = uses_ties(kType) ? splat(ties[j]) : no_ties;
-  const vf marker = splat(kMarker);
+  const vf marker = splat(kNotComparable);
   const vf replacement = splat(mean);
   vi markers = {};
   for (int64_t i = 0; i < j; i += kWidth) {
@@ -128,7 +128,7 @@ void fill_variable(const PreparedData& d, int64_t v, int64_t j, float mean, floa
     }
     vf signed_score, score;
     scores<kType>(rule, xi, xj, ti, tj, signed_score, score);
-    const vi is_missing = xi == kMissingValue;
+    const vi is_missing = xi == kMissing;
     const vi is_marker = (score == marker) & ~is_missing;
     markers |= is_marker;
     sum = first_nan<kGuard>(sum, sum + masked(is_marker ? replacement : score, ~is_missing));
@@ -185,7 +185,7 @@ void fill_column(const GowerFillWork& work, int64_t j, float* sums, int32_t* mis
     missing[i] = 0;
   }
   for (int64_t v = 0; v < d.variables; ++v) {
-    if (d.data[j + v * n] == kMissingValue) {
+    if (d.data[j + v * n] == kMissing) {
       for (int64_t i = 0; i < j; ++i) ++missing[i];
       continue;
     }
