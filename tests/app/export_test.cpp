@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,8 +19,21 @@ const fs::path kGolden = fs::path(TOVA_SOURCE_DIR) / "tests" / "golden";
 const std::string kCircle = (kGolden / "matrix_dis_example/expected/files/MATRIX.DIS").string();
 const std::string kLoads = (kGolden / "r_half_gower/expected/files/LOADS.TXT").string();
 
+// A folder of this run's own, so that runs at the same time (two builds on
+// one machine) keep off each other's files; removed at exit.
+struct ScratchFolder {
+  fs::path path =
+      fs::temp_directory_path() / ("tova_export_" + std::to_string(std::random_device{}()));
+  ScratchFolder() { fs::create_directories(path); }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
 fs::path scratch(const std::string& name, const std::string& bytes = "") {
-  const fs::path p = fs::temp_directory_path() / ("tova_export_" + name);
+  static const ScratchFolder folder;
+  const fs::path p = folder.path / name;
   if (!bytes.empty()) std::ofstream(p, std::ios::binary) << bytes;
   return p;
 }
