@@ -169,9 +169,18 @@ TOVA_INLINE vf circular(vf xi, vf xj, double period) {
   return narrow(2.0 * shorter / period);
 }
 
+constexpr int32_t kSignBit = INT32_MIN;
+
 struct Rule {
   double range;
   double period;
+  // The range is finite and not zero, and a quotient's NaN is the
+  // dividend's (x86; some processors give every NaN one sign).
+#if defined(__x86_64__) || defined(__i386__)
+  bool sign_passes = range - range == 0.0 && range != 0.0;
+#else
+  bool sign_passes = false;
+#endif
 };
 
 // The signed score (ordered partner) and the unsigned one.
@@ -207,8 +216,16 @@ TOVA_INLINE void scores(const Rule& rule, vf xi, vf xj, vi ti, vi tj, vf& signed
     unsigned_score = circular(xi, xj, rule.period);
     signed_score = unsigned_score;
   } else {  // 5 and 7
-    unsigned_score = distance_over_range(xi, xj, rule.range);
-    signed_score = narrow((widen(xi) - widen(xj)) / rule.range);
+    const vd difference = widen(xi) - widen(xj);
+    unsigned_score = narrow(absolute(difference) / rule.range);
+    // Rounding is symmetric, so by a finite non-zero range the signed
+    // quotient is the unsigned one with the difference's sign (a NaN
+    // difference passes through both with its payload). By zero or an
+    // infinity a quotient may be a new NaN, whose sign is its own.
+    if (rule.sign_passes)
+      signed_score = (vf)((vi)unsigned_score ^ ((vi)narrow(difference) & splat(kSignBit)));
+    else
+      signed_score = narrow(difference / rule.range);
   }
 }
 

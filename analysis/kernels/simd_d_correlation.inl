@@ -364,8 +364,9 @@ unsigned accumulate_means(TaskState* const* states, const TaskView* const* views
 
 // The sums' pass over one block for kTasks tasks at once, unguarded as the
 // means' pass. Skipped pairs add +0.0, which leaves every chain as it is: a
-// sum that starts at +0.0 is never -0.0.
-template <int kTasks, bool kReplace, int kLayout, bool kGuard>
+// sum that starts at +0.0 is never -0.0. Bit t of kReplace: task t replaces
+// the marker (the others have no double-zero lane, their marker stays).
+template <int kTasks, unsigned kReplace, int kLayout, bool kGuard>
 unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
                          const ScoreBlock& block, int pairs) {
   const vf marker = splat(kNotComparable);
@@ -394,7 +395,7 @@ unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
       vf sk, sl;
       task_scores<kLayout>(rows[t], block, at, sk, sl);
       const vi valid = present(sk, sl);
-      if constexpr (kReplace) {
+      if ((kReplace >> t) & 1u) {
         sk = sk == marker ? replace_k[t] : sk;
         sl = sl == marker ? replace_l[t] : sl;
       }
@@ -440,17 +441,27 @@ unsigned accumulate_sums(TaskState* const* states, const TaskView* const* views,
   return again;
 }
 
+// The sums' pass with the replacing tasks of `replace` (one body per set).
+template <int kTasks, int kLayout, bool kGuard, unsigned... kSets>
+unsigned accumulate_sums(unsigned replace, std::integer_sequence<unsigned, kSets...>,
+                         TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
+                         int pairs) {
+  using Body = unsigned (*)(TaskState* const*, const TaskView* const*, const ScoreBlock&, int);
+  static constexpr Body kBodies[] = {&accumulate_sums<kTasks, kSets, kLayout, kGuard>...};
+  return kBodies[replace](s, v, block, pairs);
+}
+
 template <int kTasks, bool kMeans, int kLayout, bool kGuard>
 unsigned accumulate(TaskState* const* s, const TaskView* const* v, const ScoreBlock& block,
                     int pairs) {
-  bool double_zero = false;
-  for (int i = 0; i < kTasks; ++i) double_zero = double_zero || v[i]->double_zero;
-  if constexpr (kMeans)
+  if constexpr (kMeans) {
     return accumulate_means<kTasks, kLayout, kGuard>(s, v, block, pairs);
-  else if (double_zero)
-    return accumulate_sums<kTasks, true, kLayout, kGuard>(s, v, block, pairs);
-  else
-    return accumulate_sums<kTasks, false, kLayout, kGuard>(s, v, block, pairs);
+  } else {
+    unsigned replace = 0;
+    for (int i = 0; i < kTasks; ++i) replace |= v[i]->double_zero ? 1u << i : 0u;
+    return accumulate_sums<kTasks, kLayout, kGuard>(
+        replace, std::make_integer_sequence<unsigned, 1u << kTasks>{}, s, v, block, pairs);
+  }
 }
 
 // The block unguarded; a task whose chains met a NaN runs it again, guarded.

@@ -16,6 +16,7 @@
 // s_K*s_L, whose product is not rounded, runs in double lanes.
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #if TOVA_SIMD_WIDTH > 4
 #include <immintrin.h>
 #endif
