@@ -1,11 +1,13 @@
 // The D-correlation with every pair of variables' chains running side by
-// side: vectors of partners L for one K, split over worker threads. The
-// vector bodies (simd_kernels.inl) give the six sums; the missing-pair
-// counts and the correlation formula are finished here.
+// side: vectors of partners L for one K, or of any pairs when the variables
+// are few, shared by the worker threads (block_schedule.h). The vector
+// bodies (simd_kernels.inl) give the six sums; the missing-pair counts and
+// the correlation formula are finished here.
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "analysis/kernels/block_schedule.h"
 #include "analysis/kernels/kernels.h"
 #include "analysis/kernels/simd_kernels.h"
 #include "analysis/kernels/workers.h"
@@ -23,22 +25,6 @@ int64_t missing_pair_count(const PreparedData& d, int64_t k, int64_t l) {
   int64_t complete = 0;
   for (int64_t i = 0; i < n; ++i) complete += (xk[i] != kMissing && xl[i] != kMissing) ? 1 : 0;
   return n * (n - 1) / 2 - complete * (complete - 1) / 2;
-}
-
-// Splits the tasks into `parts` runs of about equal cost.
-std::vector<int32_t> split_tasks(const std::vector<int64_t>& cost, int parts) {
-  int64_t total = 0;
-  for (int64_t c : cost) total += c;
-  std::vector<int32_t> bounds(static_cast<size_t>(parts) + 1, static_cast<int32_t>(cost.size()));
-  bounds[0] = 0;
-  int64_t running = 0;
-  int part = 1;
-  for (size_t t = 0; t < cost.size() && part < parts; ++t) {
-    running += cost[t];
-    if (running * parts >= total * part)
-      bounds[static_cast<size_t>(part++)] = static_cast<int32_t>(t + 1);
-  }
-  return bounds;
 }
 
 }  // namespace
@@ -107,9 +93,8 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
   auto lane_l = [&](const CorrelationTask& task, int32_t lane) -> int64_t {
     return packed ? pair_l[static_cast<size_t>(task.l0 + lane)] : task.l0 + lane;
   };
-  // A task whose lanes need the means' pass costs about half as much again
-  // (measured: its means' chains take less than half the time of the sums').
-  std::vector<int64_t> cost;
+  if (tasks.empty()) return;
+  int32_t means_tasks = 0;
   for (const CorrelationTask& task : tasks) {
     bool double_zero = false;
     for (int32_t lane = 0; lane < task.lanes; ++lane) {
@@ -118,25 +103,34 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
           is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_k(task, lane))]]) ||
           is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_l(task, lane))]]);
     }
-    cost.push_back(double_zero ? 3 : 2);
+    means_tasks += double_zero ? 1 : 0;
   }
-  if (tasks.empty()) return;
+  // The tasks run in groups whose chains one loop interleaves; with several
+  // workers and few tasks, one by one, so that the workers' blocks can run
+  // side by side (a lone task's chains are nearly as fast). More workers
+  // than groups and one would wait on each other.
+  const int32_t task_count = static_cast<int32_t>(tasks.size());
+  int workers = resolve_thread_count(threads);
+  const int32_t group_size =
+      workers > 1 && task_count < 2 * workers * kernels.interleave ? 1 : kernels.interleave;
+  auto groups = [&](int32_t count) { return (count + group_size - 1) / group_size; };
+  const int64_t n = prepared.objects;
+  const int64_t blocks = (n * (n - 1) / 2 + kCorrelationBlockPairs - 1) / kCorrelationBlockPairs;
+  if (workers > groups(task_count) + 1) workers = groups(task_count) + 1;
+  if (workers > blocks) workers = blocks > 0 ? static_cast<int>(blocks) : 1;
+  BlockSchedule schedule(blocks, groups(task_count), groups(means_tasks));
   std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
-  int parts = resolve_thread_count(threads);
-  if (parts > static_cast<int>(tasks.size())) parts = static_cast<int>(tasks.size());
-  const std::vector<int32_t> bounds = split_tasks(cost, parts);
-  run_workers(parts, [&](int part) {
-    const int32_t first = bounds[static_cast<size_t>(part)];
-    CorrelationWork work;
-    work.prepared = &prepared;
-    work.variable_at = variable_at.data();
-    work.pair_k = packed ? pair_k.data() : nullptr;
-    work.pair_l = packed ? pair_l.data() : nullptr;
-    work.tasks = tasks.data() + first;
-    work.task_count = bounds[static_cast<size_t>(part) + 1] - first;
-    work.sums = sums.data() + static_cast<size_t>(first) * static_cast<size_t>(kernels.width);
-    kernels.d_correlation(work);
-  });
+  CorrelationWork work;
+  work.prepared = &prepared;
+  work.variable_at = variable_at.data();
+  work.pair_k = packed ? pair_k.data() : nullptr;
+  work.pair_l = packed ? pair_l.data() : nullptr;
+  work.tasks = tasks.data();
+  work.task_count = task_count;
+  work.group_size = group_size;
+  work.schedule = &schedule;
+  work.sums = sums.data();
+  run_workers(workers, [&](int) { kernels.d_correlation(work); });
 
   for (size_t t = 0; t < tasks.size(); ++t) {
     for (int32_t lane = 0; lane < tasks[t].lanes; ++lane) {

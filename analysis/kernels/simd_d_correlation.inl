@@ -6,8 +6,7 @@
 // signalling NaN, which no arithmetic produces.
 constexpr int32_t kAbsent = 0x7fa5a5a5;
 
-// Pairs of objects per block of scores.
-constexpr int kBlockPairs = 256;
+constexpr int kBlockPairs = kCorrelationBlockPairs;
 // Tasks whose chains one loop runs side by side.
 constexpr int kInterleave = TOVA_SIMD_INTERLEAVE;
 
@@ -25,6 +24,21 @@ struct PairCursor {
   int64_t n;
   int64_t i = 0;
   int64_t j = 1;
+
+  // The cursor at the pair with number p (0: the pair (0, 1)).
+  static PairCursor at(int64_t n, int64_t p) {
+    // The pairs before row i number i(2n - i - 1)/2; the root of that
+    // quadratic gives i, give or take one.
+    auto row_start = [n](int64_t row) { return row * (2 * n - row - 1) / 2; };
+    const double b = static_cast<double>(2 * n - 1);
+    int64_t i =
+        static_cast<int64_t>((b - __builtin_sqrt(b * b - 8.0 * static_cast<double>(p))) / 2);
+    if (i < 0) i = 0;
+    if (i > n - 2) i = n - 2;
+    while (i > 0 && row_start(i) > p) --i;
+    while (i < n - 2 && row_start(i + 1) <= p) ++i;
+    return PairCursor{n, i, i + 1 + (p - row_start(i))};
+  }
 
   // Fills up to kBlockPairs pairs; returns their number (0 at the end).
   int next(Segment* segments, int& segment_count) {
@@ -498,31 +512,45 @@ void run_block(TaskState* states, const TaskView* views, const int32_t* order, i
   }
 }
 
-// One pass over every pair of objects: score the block, then feed it to the
-// tasks.
-template <bool kMeans>
-void pass(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
-          float* const* unsigned_columns, TaskState* states, const TaskView* views,
-          const int32_t* order, int count, const ScoreBlock& block, Segment* segments,
-          Layout layout, Scoring scoring, bool* marker_seen) {
-  PairCursor cursor{d.objects};
-  int segment_count = 0;
-  for (;;) {
-    const int pairs = cursor.next(segments, segment_count);
-    if (pairs == 0) break;
-    for (int64_t c = 0; c < d.variables; ++c) {
-      if (signed_columns[c] || unsigned_columns[c])
-        score_variable(d, variable_at[c], signed_columns[c], unsigned_columns[c], segments,
-                       segment_count, scoring, marker_seen);
+// Waits until a group has run over `blocks` blocks: polls, and after a
+// while lets other threads run (the worker it waits for may need the core).
+void await_progress(const int64_t* progress, int64_t blocks) {
+  for (int polls = 0; __atomic_load_n(progress, __ATOMIC_ACQUIRE) != blocks; ++polls) {
+    if (polls < 4000) {
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    } else {
+      schedule_yield();
     }
-    columns_to_rows(block, pairs);
-    if (layout == kPackedNarrow)
-      run_block<kMeans, kPackedNarrow>(states, views, order, count, block, pairs);
-    else if (layout == kPackedWide)
-      run_block<kMeans, kPackedWide>(states, views, order, count, block, pairs);
-    else
-      run_block<kMeans, kPartners>(states, views, order, count, block, pairs);
   }
+}
+
+// Scores block `b` of the pairs of objects into the rows of `block`.
+void score_block(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
+                 float* const* unsigned_columns, const ScoreBlock& block, Segment* segments,
+                 int64_t b, Scoring scoring, bool* marker_seen) {
+  PairCursor cursor = PairCursor::at(d.objects, b * kBlockPairs);
+  int segment_count = 0;
+  const int pairs = cursor.next(segments, segment_count);
+  for (int64_t c = 0; c < d.variables; ++c) {
+    if (signed_columns[c] || unsigned_columns[c])
+      score_variable(d, variable_at[c], signed_columns[c], unsigned_columns[c], segments,
+                     segment_count, scoring, marker_seen);
+  }
+  columns_to_rows(block, pairs);
+}
+
+// Feeds the `pairs` pairs of a scored block to the tasks listed in `order`.
+template <bool kMeans>
+void run_chains(TaskState* states, const TaskView* views, const int32_t* order, int count,
+                const ScoreBlock& block, int pairs, Layout layout) {
+  if (layout == kPackedNarrow)
+    run_block<kMeans, kPackedNarrow>(states, views, order, count, block, pairs);
+  else if (layout == kPackedWide)
+    run_block<kMeans, kPackedWide>(states, views, order, count, block, pairs);
+  else
+    run_block<kMeans, kPartners>(states, views, order, count, block, pairs);
 }
 
 void d_correlation(const CorrelationWork& work) {
@@ -532,7 +560,6 @@ void d_correlation(const CorrelationWork& work) {
   if (count == 0) return;
   auto type_at = [&](int64_t column) { return d.type[work.variable_at[column]]; };
 
-  TaskState* states = new TaskState[static_cast<size_t>(count)]();
   TaskView* views = new TaskView[static_cast<size_t>(count)]();
   int32_t* order = new int32_t[static_cast<size_t>(count)];
   int32_t* means_order = new int32_t[static_cast<size_t>(count)];
@@ -610,8 +637,6 @@ void d_correlation(const CorrelationWork& work) {
       }
     }
   }
-  // Rows of kBlockPairs pairs; slots that are not read stay zero.
-  float* rows = new float[static_cast<size_t>(kBlockPairs * stride)]();
   float* columns = new float[static_cast<size_t>(stride * kColumnStride)]();
   float** signed_columns = new float*[static_cast<size_t>(m)];
   float** unsigned_columns = new float*[static_cast<size_t>(m)];
@@ -621,66 +646,101 @@ void d_correlation(const CorrelationWork& work) {
         slot_unsigned[c] < 0 ? nullptr : columns + slot_unsigned[c] * kColumnStride;
   }
   Segment* segments = new Segment[kBlockPairs];
+  for (int t = 0; t < count; ++t) order[t] = t;
+
+  // Rows of kBlockPairs pairs, the worker's own; slots that are not read
+  // stay zero. The tasks' states are shared by the workers.
+  float* rows = new float[static_cast<size_t>(kBlockPairs * stride)]();
   const ScoreBlock block{rows,    rows + half,  stride,       columns,
                          squares, square_count, copied_first, copied_count};
+  TaskState* states =
+      static_cast<TaskState*>(schedule_shared(work.schedule, sizeof(TaskState) * count));
+  const int64_t all_pairs = d.objects * (d.objects - 1) / 2;
 
-  for (int t = 0; t < count; ++t) order[t] = t;
-  // The means' pass with the presence of the ordinary variables; again with
-  // their scores if one of them gave the marker after all.
-  const Scoring means_scorings[] = {kPresenceOfOrdinary, kEveryScore};
-  for (Scoring means_scoring : means_scorings) {
-    for (int t = 0; t < count; ++t) {
-      states[t] = TaskState{};
-      states[t].replace_k = splat(kNotComparable);
-      states[t].replace_l = splat(kNotComparable);
-    }
-    if (means_count > 0) {
-      pass<true>(d, work.variable_at, signed_columns, unsigned_columns, states, views, means_order,
-                 means_count, block, segments, layout, means_scoring, nullptr);
-      for (int i = 0; i < means_count; ++i) {
-        TaskState& s = states[means_order[i]];
-        const CorrelationTask& task = work.tasks[means_order[i]];
-        for (int lane = 0; lane < task.lanes; ++lane) {
-          if (!is_double_zero(type_at(lane_k(task, lane))) &&
-              !is_double_zero(type_at(lane_l(task, lane))))
-            continue;
-          // Counts converted to real (float) before the division.
-          const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
-          const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
-          s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
-          s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+  CorrelationJob job;
+  bool marker_seen = false;
+  for (;;) {
+    job = schedule_next(work.schedule, job, marker_seen);
+    marker_seen = false;
+    if (job.kind == CorrelationJob::kEnd) break;
+    switch (job.kind) {
+      case CorrelationJob::kReset:
+        for (int t = 0; t < count; ++t) {
+          states[t] = TaskState{};
+          states[t].replace_k = splat(kNotComparable);
+          states[t].replace_l = splat(kNotComparable);
         }
+        break;
+      case CorrelationJob::kBlock: {
+        // The means' pass first scores the ordinary variables for their
+        // presence only; the sums' pass after it watches them for the
+        // marker.
+        const Scoring scoring = job.attempt > 0   ? kEveryScore
+                                : job.means       ? kPresenceOfOrdinary
+                                : means_count > 0 ? kWatchOrdinary
+                                                  : kEveryScore;
+        score_block(d, work.variable_at, signed_columns, unsigned_columns, block, segments,
+                    job.block, scoring, &marker_seen);
+        const int64_t left = all_pairs - job.block * kBlockPairs;
+        const int pairs = static_cast<int>(left < kBlockPairs ? left : kBlockPairs);
+        const int32_t* listed = job.means ? means_order : order;
+        const int32_t listed_count = job.means ? means_count : count;
+        for (int32_t first = 0, g = 0; first < listed_count; first += work.group_size, ++g) {
+          const int32_t in_group =
+              listed_count - first < work.group_size ? listed_count - first : work.group_size;
+          int64_t* progress = job.progress + g * kProgressStride;
+          await_progress(progress, job.block);
+          if (job.means)
+            run_chains<true>(states, views, listed + first, in_group, block, pairs, layout);
+          else
+            run_chains<false>(states, views, listed + first, in_group, block, pairs, layout);
+          __atomic_store_n(progress, job.block + 1, __ATOMIC_RELEASE);
+        }
+        break;
       }
+      case CorrelationJob::kReplace:
+        for (int i = 0; i < means_count; ++i) {
+          TaskState& s = states[means_order[i]];
+          const CorrelationTask& task = work.tasks[means_order[i]];
+          for (int lane = 0; lane < task.lanes; ++lane) {
+            if (!is_double_zero(type_at(lane_k(task, lane))) &&
+                !is_double_zero(type_at(lane_l(task, lane))))
+              continue;
+            // Counts converted to real (float) before the division.
+            const float count_k = static_cast<float>(static_cast<int32_t>(s.count_k[lane]));
+            const float count_l = static_cast<float>(static_cast<int32_t>(s.count_l[lane]));
+            s.replace_k[lane] = static_cast<float>(static_cast<double>(s.mean_k[lane]) / count_k);
+            s.replace_l[lane] = static_cast<float>(static_cast<double>(s.mean_l[lane]) / count_l);
+          }
+        }
+        break;
+      case CorrelationJob::kFinish:
+        for (int t = 0; t < count; ++t) {
+          const TaskState& s = states[t];
+          for (int lane = 0; lane < work.tasks[t].lanes; ++lane) {
+            CorrelationSums& out = work.sums[static_cast<int64_t>(t) * kWidth + lane];
+            out.sum_k = s.sum_k[lane];
+            out.sum_l = s.sum_l[lane];
+            out.sum_kl = join(s.sum_kl_low, s.sum_kl_high)[lane];
+            out.sum_kk = s.sum_kk[lane];
+            out.sum_ll = s.sum_ll[lane];
+            out.squared_distance = s.squared_distance[lane];
+          }
+        }
+        break;
+      default:
+        break;
     }
-    bool marker_seen = false;
-    const bool watch = means_count > 0 && means_scoring == kPresenceOfOrdinary;
-    pass<false>(d, work.variable_at, signed_columns, unsigned_columns, states, views, order, count,
-                block, segments, layout, watch ? kWatchOrdinary : kEveryScore, &marker_seen);
-    if (!marker_seen) break;
   }
-
-  for (int t = 0; t < count; ++t) {
-    const TaskState& s = states[t];
-    for (int lane = 0; lane < work.tasks[t].lanes; ++lane) {
-      CorrelationSums& out = work.sums[static_cast<int64_t>(t) * kWidth + lane];
-      out.sum_k = s.sum_k[lane];
-      out.sum_l = s.sum_l[lane];
-      out.sum_kl = join(s.sum_kl_low, s.sum_kl_high)[lane];
-      out.sum_kk = s.sum_kk[lane];
-      out.sum_ll = s.sum_ll[lane];
-      out.squared_distance = s.squared_distance[lane];
-    }
-  }
+  delete[] rows;
   delete[] segments;
   delete[] unsigned_columns;
   delete[] signed_columns;
   delete[] columns;
-  delete[] rows;
   delete[] squares;
   delete[] slot_unsigned;
   delete[] slot_signed;
   delete[] means_order;
   delete[] order;
   delete[] views;
-  delete[] states;
 }

@@ -8,6 +8,7 @@
 // set than the code that calls it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "analysis/kernels/kernels.h"
@@ -26,8 +27,16 @@ struct CorrelationTask {
   int32_t lanes = 0;
 };
 
-// The pairs of variables of one worker thread. sums receives width entries
-// per task, lane by lane; lanes past a task's count are left unspecified.
+class BlockSchedule;
+
+// Pairs of objects per block of scores.
+constexpr int kCorrelationBlockPairs = 256;
+
+// The pairs of variables, shared by the worker threads, each of which calls
+// the vector body with the same work. sums receives width entries per task,
+// lane by lane; lanes past a task's count are left unspecified. The tasks
+// with a double-zero lane, in their order, and then all tasks in theirs,
+// run in groups of group_size (a last group may be smaller).
 struct CorrelationWork {
   const PreparedData* prepared = nullptr;
   const int32_t* variable_at = nullptr;  // column of the work order -> variable
@@ -35,8 +44,40 @@ struct CorrelationWork {
   const int32_t* pair_l = nullptr;
   const CorrelationTask* tasks = nullptr;
   int32_t task_count = 0;
+  int32_t group_size = 1;
+  BlockSchedule* schedule = nullptr;
   CorrelationSums* sums = nullptr;
 };
+
+// A worker's next step of the D-correlation.
+struct CorrelationJob {
+  enum Kind : int32_t {
+    kNone,     // nothing done yet (the first call)
+    kReset,    // clear every task's state (attempt: which scoring)
+    kBlock,    // score block `block` and run every group over it
+    kReplace,  // the means' pass is over: the replacement of the marker
+    kFinish,   // the sums' pass is over for good: copy out the sums
+    kEnd       // nothing left: return
+  };
+  Kind kind = kNone;
+  int32_t attempt = 0;  // 0: the means' pass scores ordinary variables for presence only
+  bool means = false;   // kBlock: the means' pass, else the sums'
+  int64_t block = 0;
+  // kBlock: group g may run over the block once progress[g * kProgressStride]
+  // (the blocks the group has done) equals it; then it is one more.
+  int64_t* progress = nullptr;
+};
+constexpr int kProgressStride = 8;  // a cache line per group
+
+// Memory shared by the workers, 64-byte aligned and zeroed, allocated by
+// the first caller (the others get the same; every worker asks for the
+// same size).
+void* schedule_shared(BlockSchedule* schedule, size_t bytes);
+// Reports the job done (and, scoring the sums' pass, whether an ordinary
+// variable gave the not-comparable marker) and waits for the next job.
+CorrelationJob schedule_next(BlockSchedule* schedule, const CorrelationJob& done, bool marker_seen);
+// Lets other threads run while a worker waits for a group's progress.
+void schedule_yield();
 
 // The per-variable mean scores of the Gower dissimilarities: for each listed
 // variable, score_sum and scored_pairs over the pairs of objects in the
@@ -66,6 +107,7 @@ struct GowerFillWork {
 struct SimdKernels {
   const char* name;
   int width;       // floats per vector
+  int interleave;  // tasks whose chains one loop runs side by side
   int pack_limit;  // packed work for at most this many variables (0: never)
   void (*d_correlation)(const CorrelationWork&);
   void (*gower_means)(const GowerMeansWork&);

@@ -32,7 +32,7 @@ namespace {
 
 }  // namespace
 
-const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth,      TOVA_SIMD_PACK* kWidth,
+const SimdKernels kKernels = {TOVA_SIMD_NAME, kWidth,      kInterleave, TOVA_SIMD_PACK* kWidth,
                               d_correlation,  gower_means, gower_fill};
 
 }  // namespace tova::kernels::TOVA_SIMD_NAMESPACE
