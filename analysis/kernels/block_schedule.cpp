@@ -9,11 +9,18 @@ namespace tova::kernels {
 namespace {
 
 constexpr std::align_val_t kAlignment{64};
+// Blocks per job of a lone worker: it waits for nobody, and the schedule's
+// lock then costs nothing. With several, every job is one block, so that
+// the next worker's block follows right behind.
+constexpr int64_t kLoneWorkerBlocks = 64;
 
 }  // namespace
 
-BlockSchedule::BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups)
-    : blocks_(blocks), sum_groups_(sum_groups), means_groups_(means_groups) {
+BlockSchedule::BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups, int workers)
+    : blocks_(blocks),
+      sum_groups_(sum_groups),
+      means_groups_(means_groups),
+      blocks_per_job_(workers > 1 ? 1 : kLoneWorkerBlocks) {
   const int32_t groups = sum_groups > means_groups ? sum_groups : means_groups;
   // One more line, so that the counters can start on a line of their own.
   progress_.assign(static_cast<size_t>(groups + 1) * kProgressStride, 0);
@@ -59,9 +66,10 @@ void BlockSchedule::end_pass() {
 
 void BlockSchedule::finish(const CorrelationJob& done, bool marker_seen) {
   switch (done.kind) {
-    case CorrelationJob::kBlock:
+    case CorrelationJob::kBlocks:
       marker_seen_ = marker_seen_ || marker_seen;
-      if (++blocks_done_ == blocks_) end_pass();
+      blocks_done_ += done.block_count;
+      if (blocks_done_ == blocks_) end_pass();
       return;
     case CorrelationJob::kReset:
       return begin(means_groups_ > 0 ? kMeansPass : kSumsPass);
@@ -90,9 +98,12 @@ bool BlockSchedule::pick(CorrelationJob& job) {
     case kMeansPass:
     case kSumsPass:
       if (next_block_ == blocks_) return false;
-      job.kind = CorrelationJob::kBlock;
+      job.kind = CorrelationJob::kBlocks;
       job.means = phase_ == kMeansPass;
-      job.block = next_block_++;
+      job.first_block = next_block_;
+      job.block_count =
+          blocks_ - next_block_ < blocks_per_job_ ? blocks_ - next_block_ : blocks_per_job_;
+      next_block_ += job.block_count;
       job.progress = progress_.data() + progress_first_;
       return true;
     case kEndPhase:

@@ -22,8 +22,8 @@ class BlockSchedule {
  public:
   // `blocks` blocks of pairs of objects per pass; the sums' pass has
   // sum_groups groups of tasks, the means' pass means_groups (0: no means'
-  // pass).
-  BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups);
+  // pass); `workers` workers.
+  BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups, int workers);
   ~BlockSchedule();
   BlockSchedule(const BlockSchedule&) = delete;
   BlockSchedule& operator=(const BlockSchedule&) = delete;
@@ -42,6 +42,7 @@ class BlockSchedule {
 
   const int64_t blocks_;
   const int32_t sum_groups_, means_groups_;
+  const int64_t blocks_per_job_;
   void* memory_ = nullptr;
 
   std::mutex mutex_;

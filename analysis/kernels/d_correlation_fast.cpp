@@ -118,7 +118,7 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
   const int64_t blocks = (n * (n - 1) / 2 + kCorrelationBlockPairs - 1) / kCorrelationBlockPairs;
   if (workers > groups(task_count) + 1) workers = groups(task_count) + 1;
   if (workers > blocks) workers = blocks > 0 ? static_cast<int>(blocks) : 1;
-  BlockSchedule schedule(blocks, groups(task_count), groups(means_tasks));
+  BlockSchedule schedule(blocks, groups(task_count), groups(means_tasks), workers);
   std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
   CorrelationWork work;
   work.prepared = &prepared;

@@ -526,11 +526,11 @@ void await_progress(const int64_t* progress, int64_t blocks) {
   }
 }
 
-// Scores block `b` of the pairs of objects into the rows of `block`.
-void score_block(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
-                 float* const* unsigned_columns, const ScoreBlock& block, Segment* segments,
-                 int64_t b, Scoring scoring, bool* marker_seen) {
-  PairCursor cursor = PairCursor::at(d.objects, b * kBlockPairs);
+// Scores the next block of the cursor into the rows of `block`; returns its
+// number of pairs.
+int score_block(const PreparedData& d, const int32_t* variable_at, float* const* signed_columns,
+                float* const* unsigned_columns, const ScoreBlock& block, Segment* segments,
+                PairCursor& cursor, Scoring scoring, bool* marker_seen) {
   int segment_count = 0;
   const int pairs = cursor.next(segments, segment_count);
   for (int64_t c = 0; c < d.variables; ++c) {
@@ -539,6 +539,7 @@ void score_block(const PreparedData& d, const int32_t* variable_at, float* const
                      segment_count, scoring, marker_seen);
   }
   columns_to_rows(block, pairs);
+  return pairs;
 }
 
 // Feeds the `pairs` pairs of a scored block to the tasks listed in `order`.
@@ -655,7 +656,6 @@ void d_correlation(const CorrelationWork& work) {
                          squares, square_count, copied_first, copied_count};
   TaskState* states =
       static_cast<TaskState*>(schedule_shared(work.schedule, sizeof(TaskState) * count));
-  const int64_t all_pairs = d.objects * (d.objects - 1) / 2;
 
   CorrelationJob job;
   bool marker_seen = false;
@@ -671,7 +671,7 @@ void d_correlation(const CorrelationWork& work) {
           states[t].replace_l = splat(kNotComparable);
         }
         break;
-      case CorrelationJob::kBlock: {
+      case CorrelationJob::kBlocks: {
         // The means' pass first scores the ordinary variables for their
         // presence only; the sums' pass after it watches them for the
         // marker.
@@ -679,22 +679,23 @@ void d_correlation(const CorrelationWork& work) {
                                 : job.means       ? kPresenceOfOrdinary
                                 : means_count > 0 ? kWatchOrdinary
                                                   : kEveryScore;
-        score_block(d, work.variable_at, signed_columns, unsigned_columns, block, segments,
-                    job.block, scoring, &marker_seen);
-        const int64_t left = all_pairs - job.block * kBlockPairs;
-        const int pairs = static_cast<int>(left < kBlockPairs ? left : kBlockPairs);
         const int32_t* listed = job.means ? means_order : order;
         const int32_t listed_count = job.means ? means_count : count;
-        for (int32_t first = 0, g = 0; first < listed_count; first += work.group_size, ++g) {
-          const int32_t in_group =
-              listed_count - first < work.group_size ? listed_count - first : work.group_size;
-          int64_t* progress = job.progress + g * kProgressStride;
-          await_progress(progress, job.block);
-          if (job.means)
-            run_chains<true>(states, views, listed + first, in_group, block, pairs, layout);
-          else
-            run_chains<false>(states, views, listed + first, in_group, block, pairs, layout);
-          __atomic_store_n(progress, job.block + 1, __ATOMIC_RELEASE);
+        PairCursor cursor = PairCursor::at(d.objects, job.first_block * kBlockPairs);
+        for (int64_t b = job.first_block; b < job.first_block + job.block_count; ++b) {
+          const int pairs = score_block(d, work.variable_at, signed_columns, unsigned_columns,
+                                        block, segments, cursor, scoring, &marker_seen);
+          for (int32_t first = 0, g = 0; first < listed_count; first += work.group_size, ++g) {
+            const int32_t in_group =
+                listed_count - first < work.group_size ? listed_count - first : work.group_size;
+            int64_t* progress = job.progress + g * kProgressStride;
+            await_progress(progress, b);
+            if (job.means)
+              run_chains<true>(states, views, listed + first, in_group, block, pairs, layout);
+            else
+              run_chains<false>(states, views, listed + first, in_group, block, pairs, layout);
+            __atomic_store_n(progress, b + 1, __ATOMIC_RELEASE);
+          }
         }
         break;
       }

@@ -54,17 +54,18 @@ struct CorrelationJob {
   enum Kind : int32_t {
     kNone,     // nothing done yet (the first call)
     kReset,    // clear every task's state (attempt: which scoring)
-    kBlock,    // score block `block` and run every group over it
+    kBlocks,   // score each block of the run and run every group over it
     kReplace,  // the means' pass is over: the replacement of the marker
     kFinish,   // the sums' pass is over for good: copy out the sums
     kEnd       // nothing left: return
   };
   Kind kind = kNone;
   int32_t attempt = 0;  // 0: the means' pass scores ordinary variables for presence only
-  bool means = false;   // kBlock: the means' pass, else the sums'
-  int64_t block = 0;
-  // kBlock: group g may run over the block once progress[g * kProgressStride]
-  // (the blocks the group has done) equals it; then it is one more.
+  bool means = false;   // kBlocks: the means' pass, else the sums'
+  int64_t first_block = 0;
+  int64_t block_count = 0;
+  // kBlocks: group g may run over block b once progress[g * kProgressStride]
+  // (the blocks the group has done) equals b; then it is one more.
   int64_t* progress = nullptr;
 };
 constexpr int kProgressStride = 8;  // a cache line per group
