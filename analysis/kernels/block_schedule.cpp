@@ -18,7 +18,6 @@ constexpr int64_t kLoneWorkerBlocks = 64;
 
 BlockSchedule::BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups, int workers)
     : blocks_(blocks),
-      sum_groups_(sum_groups),
       means_groups_(means_groups),
       blocks_per_job_(workers > 1 ? 1 : kLoneWorkerBlocks) {
   const int32_t groups = sum_groups > means_groups ? sum_groups : means_groups;

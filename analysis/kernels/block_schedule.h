@@ -41,7 +41,7 @@ class BlockSchedule {
   bool pick(CorrelationJob& job);
 
   const int64_t blocks_;
-  const int32_t sum_groups_, means_groups_;
+  const int32_t means_groups_;
   const int64_t blocks_per_job_;
   void* memory_ = nullptr;
 
