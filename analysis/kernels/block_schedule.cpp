@@ -16,11 +16,8 @@ constexpr int64_t kLoneWorkerBlocks = 64;
 
 }  // namespace
 
-BlockSchedule::BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups, int workers)
-    : blocks_(blocks),
-      means_groups_(means_groups),
-      blocks_per_job_(workers > 1 ? 1 : kLoneWorkerBlocks) {
-  const int32_t groups = sum_groups > means_groups ? sum_groups : means_groups;
+BlockSchedule::BlockSchedule(int64_t blocks, int32_t groups, int workers)
+    : blocks_(blocks), blocks_per_job_(workers > 1 ? 1 : kLoneWorkerBlocks) {
   // One more line, so that the counters can start on a line of their own.
   progress_.assign(static_cast<size_t>(groups + 1) * kProgressStride, 0);
   const uintptr_t at = reinterpret_cast<uintptr_t>(progress_.data());
@@ -31,11 +28,12 @@ BlockSchedule::~BlockSchedule() {
   if (memory_) ::operator delete(memory_, kAlignment);
 }
 
-void* BlockSchedule::shared(size_t bytes) {
+void* BlockSchedule::shared(size_t bytes, int32_t means_groups) {
   const std::lock_guard<std::mutex> hold(mutex_);
   if (!memory_) {
     memory_ = ::operator new(bytes, kAlignment);
     std::memset(memory_, 0, bytes);
+    means_groups_ = means_groups;
   }
   return memory_;
 }
@@ -128,8 +126,8 @@ CorrelationJob BlockSchedule::next(const CorrelationJob& done, bool marker_seen)
   return job;
 }
 
-void* schedule_shared(BlockSchedule* schedule, size_t bytes) {
-  return schedule->shared(bytes);
+void* schedule_shared(BlockSchedule* schedule, size_t bytes, int32_t means_groups) {
+  return schedule->shared(bytes, means_groups);
 }
 
 CorrelationJob schedule_next(BlockSchedule* schedule, const CorrelationJob& done,

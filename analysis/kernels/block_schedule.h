@@ -20,16 +20,15 @@ namespace tova::kernels {
 
 class BlockSchedule {
  public:
-  // `blocks` blocks of pairs of objects per pass; the sums' pass has
-  // sum_groups groups of tasks, the means' pass means_groups (0: no means'
-  // pass); `workers` workers.
-  BlockSchedule(int64_t blocks, int32_t sum_groups, int32_t means_groups, int workers);
+  // `blocks` blocks of pairs of objects per pass, `groups` groups of tasks
+  // (the means' pass has as many or fewer), `workers` workers.
+  BlockSchedule(int64_t blocks, int32_t groups, int workers);
   ~BlockSchedule();
   BlockSchedule(const BlockSchedule&) = delete;
   BlockSchedule& operator=(const BlockSchedule&) = delete;
 
   // See schedule_shared and schedule_next.
-  void* shared(size_t bytes);
+  void* shared(size_t bytes, int32_t means_groups);
   CorrelationJob next(const CorrelationJob& done, bool marker_seen);
 
  private:
@@ -41,7 +40,7 @@ class BlockSchedule {
   bool pick(CorrelationJob& job);
 
   const int64_t blocks_;
-  const int32_t means_groups_;
+  int32_t means_groups_ = 0;  // 0: no means' pass
   const int64_t blocks_per_job_;
   void* memory_ = nullptr;
 

@@ -94,17 +94,6 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
     return packed ? pair_l[static_cast<size_t>(task.l0 + lane)] : task.l0 + lane;
   };
   if (tasks.empty()) return;
-  int32_t means_tasks = 0;
-  for (const CorrelationTask& task : tasks) {
-    bool double_zero = false;
-    for (int32_t lane = 0; lane < task.lanes; ++lane) {
-      double_zero =
-          double_zero ||
-          is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_k(task, lane))]]) ||
-          is_double_zero(prepared.type[variable_at[static_cast<size_t>(lane_l(task, lane))]]);
-    }
-    means_tasks += double_zero ? 1 : 0;
-  }
   // The tasks run in groups whose chains one loop interleaves; with several
   // workers and few tasks, one by one, so that the workers' blocks can run
   // side by side (a lone task's chains are nearly as fast). More workers
@@ -113,12 +102,12 @@ void d_correlation_fast(const PreparedData& prepared, float* d_correlation, floa
   int workers = resolve_thread_count(threads);
   const int32_t group_size =
       workers > 1 && task_count < 2 * workers * kernels.interleave ? 1 : kernels.interleave;
-  auto groups = [&](int32_t count) { return (count + group_size - 1) / group_size; };
+  const int32_t groups = (task_count + group_size - 1) / group_size;
   const int64_t n = prepared.objects;
   const int64_t blocks = (n * (n - 1) / 2 + kCorrelationBlockPairs - 1) / kCorrelationBlockPairs;
-  if (workers > groups(task_count) + 1) workers = groups(task_count) + 1;
+  if (workers > groups + 1) workers = groups + 1;
   if (workers > blocks) workers = blocks > 0 ? static_cast<int>(blocks) : 1;
-  BlockSchedule schedule(blocks, groups(task_count), groups(means_tasks), workers);
+  BlockSchedule schedule(blocks, groups, workers);
   std::vector<CorrelationSums> sums(tasks.size() * static_cast<size_t>(kernels.width));
   CorrelationWork work;
   work.prepared = &prepared;

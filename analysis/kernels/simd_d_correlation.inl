@@ -654,8 +654,9 @@ void d_correlation(const CorrelationWork& work) {
   float* rows = new float[static_cast<size_t>(kBlockPairs * stride)]();
   const ScoreBlock block{rows,    rows + half,  stride,       columns,
                          squares, square_count, copied_first, copied_count};
-  TaskState* states =
-      static_cast<TaskState*>(schedule_shared(work.schedule, sizeof(TaskState) * count));
+  const int32_t means_groups = (means_count + work.group_size - 1) / work.group_size;
+  TaskState* states = static_cast<TaskState*>(
+      schedule_shared(work.schedule, sizeof(TaskState) * count, means_groups));
 
   CorrelationJob job;
   bool marker_seen = false;

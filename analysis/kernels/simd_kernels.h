@@ -72,8 +72,9 @@ constexpr int kProgressStride = 8;  // a cache line per group
 
 // Memory shared by the workers, 64-byte aligned and zeroed, allocated by
 // the first caller (the others get the same; every worker asks for the
-// same size).
-void* schedule_shared(BlockSchedule* schedule, size_t bytes);
+// same size and gives the same count of the means' pass's groups, 0 for
+// none). No job is handed out before it.
+void* schedule_shared(BlockSchedule* schedule, size_t bytes, int32_t means_groups);
 // Reports the job done (and, scoring the sums' pass, whether an ordinary
 // variable gave the not-comparable marker) and waits for the next job.
 CorrelationJob schedule_next(BlockSchedule* schedule, const CorrelationJob& done, bool marker_seen);
